@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+// Reads one INI file into memory and answers typed lookups by (key, section, default).
+// Names are case-sensitive and compared byte by byte; within a section the first value
+// of a key wins; missing sections or keys give the caller's default. A file that cannot
+// be opened gives an empty dictionary (and one warning line), because every caller
+// relies on its defaults. Read-only after construction, so the text handed out by
+// getCStringValue lives as long as the dictionary.
+class IniDictionary {
+public:
+    explicit IniDictionary(const char* path);
+
+    bool getBoolValue(const char* key, const char* section, bool defaultValue) const;
+    int getIntValue(const char* key, const char* section, int defaultValue) const;
+    const char* getCStringValue(const char* key, const char* section,
+                                const char* defaultValue) const;
+
+    // The path the dictionary was read from, for error messages of the loaders.
+    const std::string& path() const { return m_path; }
+    // Whether the file could be opened at all.
+    bool wasRead() const { return m_wasRead; }
+
+    // Removes spaces (and only spaces) from both ends, in place.
+    static void trim(std::string& text);
+    // The integer rule of getIntValue, exposed for the loaders that parse the same way:
+    // leading white space, an optional sign, then digits up to the first non-digit.
+    // No digits give 0; values beyond 32 bits saturate.
+    static int parseInt(const std::string& text);
+
+private:
+    // std::less<> lets lookups by C string find entries without building a std::string,
+    // which matters for the font, which looks up every glyph while drawing.
+    using Section = std::map<std::string, std::string, std::less<>>;
+
+    const std::string* find(const char* key, const char* section) const;
+    void readLine(std::string& line, std::string& currentSection);
+
+    std::map<std::string, Section, std::less<>> m_sections;
+    std::string m_path;
+    bool m_wasRead = false;
+};

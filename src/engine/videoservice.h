@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+#include "world/rect.h"
+
+struct SDL_Texture;
+
+// An image held by the video service. Width and height are in output pixels, that is
+// already multiplied by the pixel multiplier; every position handed to the service is
+// logical. The record owns nothing: whoever loaded or created it calls unloadBitmap once.
+struct Bitmap {
+    SDL_Texture* texture = nullptr;
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+};
+
+// All drawing of the game goes through this interface, so that only the engine knows
+// SDL and tests can record what is drawn. Coordinates and sizes are logical pixels of
+// the 256 x 240 picture. A load that cannot be carried out throws LoadError.
+class VideoService {
+public:
+    virtual ~VideoService() = default;
+    virtual void clearScreen() = 0;
+    virtual void copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) = 0;
+    virtual void copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) = 0;
+    virtual void createBitmap(Bitmap& bitmap, int width, int height) = 0;
+    virtual void loadBitmap(Bitmap& bitmap, char const* path) = 0;
+    virtual void unloadBitmap(Bitmap& bitmap) = 0;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <vector>
+
+#include "engine/videoservice.h"
+#include "world/rect.h"
+
+class IniDictionary;
+
+// The animated picture of an actor, built from a sprite description (sections
+// "Spritesheets", "Sprites", "Animations", "Animation<a>") inside the actor's INI file.
+// Pictures stand in one column at x 0 of every sheet; the sheets are alternative images
+// of the same pictures. A description that breaks the limits (an amount out of range, an
+// animation without frames, a sprite index out of range) is refused with LoadError when
+// it is read, so update and draw never leave their arrays.
+class Sprite {
+public:
+    explicit Sprite(IniDictionary& dictionary);
+    ~Sprite();
+    Sprite(const Sprite&) = delete;
+    Sprite& operator=(const Sprite&) = delete;
+
+    void update();
+    // Draws the current picture from the given sheet at (x + xOffset, y + yOffset).
+    // A sheet index outside the sheets draws nothing.
+    void draw(int x, int y, int sheetIndex);
+    // Switches and restarts in the forward order; does nothing for the current index.
+    // An index outside the animations is ignored.
+    void setCurrentAnimationIndex(int index);
+    void setForwardBackwardAnimationOrder();
+    void resetCurrentAnimationFrameDuration();
+
+    int getCurrentAnimationIndex() const { return m_currentAnimationIndex; }
+    int getCurrentAnimationFrame() const { return m_currentAnimationFrame; }
+    int getCurrentAnimationFrameDuration() const { return m_currentAnimationFrameDuration; }
+    int getAnimationsAmount() const { return m_animationsAmount; }
+    int getSpritesheetsAmount() const { return m_spritesheetsAmount; }
+
+private:
+    struct AnimationFrame {
+        int spriteIndex = 0;
+        int duration = 0;
+    };
+    struct Animation {
+        int nFrames = 0;
+        std::vector<AnimationFrame> frames;
+    };
+    using AnimationOrder = void (Sprite::*)();
+
+    void animateForward();
+    void animateForwardBackward();
+    void unloadSheets();
+
+    int m_currentAnimationIndex = 0;
+    int m_currentAnimationFrame = 0;
+    int m_currentAnimationFrameDuration = 0;
+    int m_forwardBackwardStep = 1;
+    int m_animationsAmount = 0;
+    int m_spritesheetsAmount = 0;
+    int m_xOffset = 0;
+    int m_yOffset = 0;
+    std::vector<Animation> m_animations;
+    AnimationOrder m_animate = &Sprite::animateForward;
+    std::vector<Bitmap> m_spritesheets;
+    std::vector<Rect> m_sprites;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/controls.h"
+#include "states/gamestate.h"
+
+// Owns the current game state and the two init messages that carry the player's choice
+// (level name, character file) from the stage select to the level. A requested switch
+// happens at the start of the next update, never while the old state is running: the
+// old state is destroyed before the new one is created.
+class GameStateManager {
+public:
+    struct InitMessageId {
+        enum type : int { kLevel = 0, kVoltbot = 1 };
+    };
+
+    GameStateManager();
+    ~GameStateManager();
+    GameStateManager(const GameStateManager&) = delete;
+    GameStateManager& operator=(const GameStateManager&) = delete;
+
+    void update(Controls controls);
+    void draw();
+    void setNextState();
+    void setInitMessage(InitMessageId::type id, const char* text);
+    std::string getInitMessage(InitMessageId::type id) const;
+
+    // For tests and tools: the state being played.
+    GameState* getCurrentState() const { return m_currentState.get(); }
+
+private:
+    static constexpr int kInitMessageCount = 2;
+
+    bool m_nextStatePending = false;
+    std::string m_initMessages[kInitMessageCount];
+    std::unique_ptr<GameState> m_currentState;
+};

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "engine/direction.h"
+#include "engine/videoservice.h"
+#include "world/rect.h"
+
+class Camera;
+class IniDictionary;
+
+struct TileType {
+    enum type : int { kPassable = 0, kSolid = 1, kLadder = 2 };
+};
+
+// One tile of the map, returned by value: its picture, what it does to movement, and
+// the map position of its top-left pixel.
+struct Tile {
+    static constexpr int kWidth = 16;
+    static constexpr int kWidthHalf = 8;
+    static constexpr int kHeight = 16;
+
+    int index = 0;
+    int type = TileType::kPassable;
+    int x = 0;
+    int y = 0;
+};
+
+// Where ladders lie around the player's reference point (see Map::getLadderSonar).
+struct LadderSonar {
+    bool belowFeet = false;
+    bool atFeet = false;
+    bool atMiddle = false;
+    bool atHead = false;
+    bool aboveHead = false;
+};
+
+// The playing field of one level: tiles stored sparsely, one block per 256 x 240 screen,
+// the boundaries the camera scrolls in, the teleport start, and the movement queries.
+// The loader refuses (LoadError) any level it could not answer or draw in range, so
+// after construction every lookup is a constant-time index computation.
+class Map {
+public:
+    static constexpr int kScreenWidth = 256;
+    static constexpr int kScreenHeight = 240;
+    static constexpr int kScreenColumns = 16;  // tiles across one screen
+    static constexpr int kScreenRows = 15;     // tiles down one screen
+    static constexpr int kTilesPerScreen = kScreenColumns * kScreenRows;
+
+    Map(const char* levelName, IniDictionary& levels);
+    ~Map();
+    Map(const Map&) = delete;
+    Map& operator=(const Map&) = delete;
+
+    Tile getTile(int x, int y) const;
+    Rect getCurrentBoundary() const;
+    void setCurrentBoundaryByPosition(int x, int y);
+    void setScrollStartPositions(int top, int bottom);
+    int getTeleportStartPosX() const;
+    int getTeleportStartPosY() const;
+    int getTeleportStartYSpeed() const;
+    int getTeleportStopPosY() const;
+    void draw(Camera& camera);
+
+    // Movement and ladder queries.
+    int getMaxXDelta(Rect box, Direction::type direction) const;
+    int getMaxYDelta(Rect box, Direction::type direction) const;
+    LadderSonar getLadderSonar(int x, int y, int targetY, int headOffset, bool upward,
+                               bool useHeadOffset) const;
+    bool isLeavingScreenTop(int y) const;
+    bool isLeavingScreenBottom(int y) const;
+    bool isEnteringInvalidScreen(int x, int y) const;
+
+    // For the level and the content check.
+    int getBoundaryCount() const { return m_boundaryCount; }
+    Rect getBoundary(int i) const { return m_boundaries[static_cast<std::size_t>(i)]; }
+    int getCurrentBoundaryIndex() const { return m_currentBoundary; }
+    int getScreensPerRow() const { return m_screensPerRow; }
+    int getScreenCount() const { return m_screenCount; }
+    bool hasScreen(int n) const;
+
+private:
+    using Screen = std::vector<Tile>;
+
+    void loadTileMap(const char* path);
+    void loadBoundaries(IniDictionary& levels, const char* levelName);
+    void drawScreen(int n, Camera& camera);
+
+    int m_boundaryCount = 0;
+    int m_currentBoundary = 0;
+    int m_tileGraphicCount = 0;
+    int m_screenCount = 0;
+    int m_screensPerRow = 0;
+    int m_scrollStartTop = 0;
+    int m_scrollStartBottom = kScreenHeight;
+    int m_teleportStopPosY = 0;
+    Bitmap m_tileSheet;
+    int m_teleportStartYSpeed = 0;
+    std::vector<Rect> m_boundaries;
+    std::vector<Rect> m_tileRects;
+    std::vector<std::unique_ptr<Screen>> m_screens;
+    int m_screenRows = 0;
+};
