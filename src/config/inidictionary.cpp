@@ -87,6 +87,10 @@ int IniDictionary::parseInt(const std::string& text) {
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
+bool IniDictionary::hasSection(const char* section) const {
+    return m_sections.find(std::string_view(section)) != m_sections.end();
+}
+
 const std::string* IniDictionary::find(const char* key, const char* section) const {
     const auto sectionIt = m_sections.find(std::string_view(section));
     if (sectionIt == m_sections.end()) {

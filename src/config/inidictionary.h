@@ -19,6 +19,9 @@ public:
     const char* getCStringValue(const char* key, const char* section,
                                 const char* defaultValue) const;
 
+    // Whether the file named the section (a header or an entry under it).
+    bool hasSection(const char* section) const;
+
     // The path the dictionary was read from, for error messages of the loaders.
     const std::string& path() const { return m_path; }
     // Whether the file could be opened at all.

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with warnings as errors and runs the whole
+# test suite; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer and
+# runs the same tests.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/setup.sh
+jobs="$(nproc)"
+
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-test -j"$jobs"
+(cd build-test && ctest --output-on-failure -j"$jobs")
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKESTRELIX_SANITIZE=ON >/dev/null
+cmake --build build-sanitize -j"$jobs"
+(cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure -j"$jobs")
