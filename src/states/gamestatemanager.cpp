@@ -1,1 +1,48 @@
-// placeholder: being written
+#include "states/gamestatemanager.h"
+
+#include "states/level.h"
+#include "states/stageselect.h"
+
+GameStateManager::GameStateManager() : m_initMessages{"Sablex", "voltbot1"} {
+    m_currentState = std::make_unique<StageSelect>(this);
+}
+
+GameStateManager::~GameStateManager() {
+    // The state goes before the messages: a state may still read them while it dies.
+    m_currentState.reset();
+}
+
+void GameStateManager::update(Controls controls) {
+    if (!m_nextStatePending) {
+        m_currentState->update(controls);
+        return;
+    }
+    // The old state releases everything it loaded before the level loads its files, so
+    // the two never exist at once. The level's first update comes with the next frame.
+    m_currentState.reset();
+    m_currentState = std::make_unique<Level>(this);
+    m_nextStatePending = false;
+}
+
+void GameStateManager::draw() {
+    m_currentState->draw();
+}
+
+void GameStateManager::setNextState() {
+    m_nextStatePending = true;
+}
+
+void GameStateManager::setInitMessage(InitMessageId::type id, const char* text) {
+    // Only the two messages exist; any other id would write past them.
+    if (id < 0 || id >= kInitMessageCount) {
+        return;
+    }
+    m_initMessages[id] = text != nullptr ? text : "";
+}
+
+std::string GameStateManager::getInitMessage(InitMessageId::type id) const {
+    if (id < 0 || id >= kInitMessageCount) {
+        return std::string();
+    }
+    return m_initMessages[id];
+}

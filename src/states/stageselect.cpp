@@ -1,1 +1,126 @@
-// placeholder: being written
+#include "states/stageselect.h"
+
+#include <cstdio>
+#include <string>
+
+#include "config/inidictionary.h"
+#include "config/loaderror.h"
+#include "engine/servicelocator.h"
+#include "states/gamestatemanager.h"
+
+namespace {
+
+// The screen has room for about 26 lines below the first entry; more is a broken file.
+constexpr int kMaxEntries = 64;
+constexpr int kLevelColumnX = 32;
+constexpr int kVoltbotColumnX = 128;
+constexpr int kFirstEntryY = 32;
+
+// A count of 0 or less leaves the column empty; a count beyond the screen is refused.
+int readEntryCount(const IniDictionary& dictionary, const char* section) {
+    const int amount = dictionary.getIntValue("amount", section, 0);
+    if (amount > kMaxEntries) {
+        throw LoadError(dictionary.path(), "[" + std::string(section) +
+                                               "] amount = " + std::to_string(amount) +
+                                               " is above " + std::to_string(kMaxEntries));
+    }
+    return amount < 0 ? 0 : amount;
+}
+
+}  // namespace
+
+StageSelect::StageSelect(GameStateManager* manager)
+    : m_gameStateManager(manager), m_font("font.ini") {
+    const IniDictionary dictionary("stageselect.ini");
+    char key[32];
+
+    m_levelCount = readEntryCount(dictionary, "Levels");
+    m_levelItems.resize(static_cast<std::size_t>(m_levelCount));
+    int y = kFirstEntryY;
+    for (int i = 0; i < m_levelCount; ++i) {
+        std::snprintf(key, sizeof key, "level%d", i);
+        // A level is known by its name: it is both what is shown and what is handed on.
+        const char* name = dictionary.getCStringValue(key, "Levels", "empty");
+        m_levelItems[static_cast<std::size_t>(i)] = MenuItem(name, name, kLevelColumnX, y);
+        y += m_font.m_characterHeight;
+    }
+
+    m_voltbotCount = readEntryCount(dictionary, "Voltbots");
+    m_voltbotItems.resize(static_cast<std::size_t>(m_voltbotCount));
+    y = kFirstEntryY;
+    for (int i = 0; i < m_voltbotCount; ++i) {
+        std::snprintf(key, sizeof key, "voltbot%d", i);
+        const char* path = dictionary.getCStringValue(key, "Voltbots", "empty");
+        std::snprintf(key, sizeof key, "voltbot%dtitle", i);
+        const char* title = dictionary.getCStringValue(key, "Voltbots", "empty");
+        m_voltbotItems[static_cast<std::size_t>(i)] = MenuItem(title, path, kVoltbotColumnX, y);
+        y += m_font.m_characterHeight;
+    }
+
+    // Loaded last: nothing after it can throw, so it never needs unloading here.
+    ServiceLocator::getVideoService()->loadBitmap(m_selector, "selector.bmp");
+}
+
+StageSelect::~StageSelect() {
+    ServiceLocator::getVideoService()->unloadBitmap(m_selector);
+    // The entries and then the font (which unloads its sheet) go with the members.
+}
+
+void StageSelect::update(Controls controls) {
+    // Only a change of the vertical direction moves the cursor: holding it moves once.
+    if (controls.dirY != controls.prevDirY) {
+        int& index = m_voltbotColumnActive ? m_voltbotIndex : m_levelIndex;
+        const int count = m_voltbotColumnActive ? m_voltbotCount : m_levelCount;
+        if (controls.dirY == Direction::kDown) {
+            if (index < count - 1) {
+                ++index;
+            }
+        } else if (controls.dirY == Direction::kUp) {
+            if (index > 0) {
+                --index;
+            }
+        }
+    }
+
+    if (controls.shootPressed) {
+        if (!m_voltbotColumnActive) {
+            m_voltbotColumnActive = true;
+        } else if (m_levelCount > 0 && m_voltbotCount > 0) {
+            // An empty column has nothing to hand on, so such a menu never confirms.
+            m_gameStateManager->setInitMessage(
+                GameStateManager::InitMessageId::kLevel,
+                m_levelItems[static_cast<std::size_t>(m_levelIndex)].getValue().c_str());
+            m_gameStateManager->setInitMessage(
+                GameStateManager::InitMessageId::kVoltbot,
+                m_voltbotItems[static_cast<std::size_t>(m_voltbotIndex)].getValue().c_str());
+            m_gameStateManager->setNextState();
+        }
+    }
+
+    // After shoot on purpose: shoot and jump together in the character column confirm
+    // and still move the cursor back.
+    if (controls.jumpPressed && m_voltbotColumnActive) {
+        m_voltbotColumnActive = false;
+    }
+}
+
+void StageSelect::draw() {
+    VideoService* video = ServiceLocator::getVideoService();
+    video->clearScreen();
+    for (const MenuItem& item : m_levelItems) {
+        item.draw(m_font);
+    }
+    for (const MenuItem& item : m_voltbotItems) {
+        item.draw(m_font);
+    }
+    // The selector's stored width is in output pixels, so with a pixel multiplier above 1
+    // the cursor stands further left of the text than its own logical width.
+    if (m_levelCount > 0) {
+        const MenuItem& level = m_levelItems[static_cast<std::size_t>(m_levelIndex)];
+        video->copyToScreen(m_selector, level.getX() - m_selector.width, level.getY(), nullptr);
+    }
+    if (m_voltbotColumnActive && m_voltbotCount > 0) {
+        const MenuItem& voltbot = m_voltbotItems[static_cast<std::size_t>(m_voltbotIndex)];
+        video->copyToScreen(m_selector, voltbot.getX() - m_selector.width, voltbot.getY(), nullptr);
+    }
+}
