@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -41,7 +42,7 @@ struct LadderSonar {
 // The loader refuses (LoadError) any level it could not answer or draw in range, so
 // after construction every lookup is a constant-time index computation.
 class Map {
-public:
+  public:
     static constexpr int kScreenWidth = 256;
     static constexpr int kScreenHeight = 240;
     static constexpr int kScreenColumns = 16;  // tiles across one screen
@@ -80,12 +81,16 @@ public:
     int getScreenCount() const { return m_screenCount; }
     bool hasScreen(int n) const;
 
-private:
-    using Screen = std::vector<Tile>;
+  private:
+    // One screen's tiles, row by row: element r * 16 + c is screen column c, row r.
+    using Screen = std::array<Tile, kTilesPerScreen>;
 
     void loadTileMap(const char* path);
+    void checkTileSheet(const char* sheetPath, const char* mapPath) const;
     void loadBoundaries(IniDictionary& levels, const char* levelName);
     void drawScreen(int n, Camera& camera);
+    // The screen at screen column and row, or null when absent or outside the map.
+    const Screen* screenAt(int column, int row) const;
 
     int m_boundaryCount = 0;
     int m_currentBoundary = 0;
