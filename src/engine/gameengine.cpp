@@ -1,1 +1,433 @@
-// placeholder: being written
+#include "engine/gameengine.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/inidictionary.h"
+#include "config/loaderror.h"
+
+namespace {
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+constexpr std::uint8_t kKeyRed = 255;
+constexpr std::uint8_t kKeyGreen = 128;
+constexpr std::uint8_t kKeyBlue = 255;
+
+constexpr int kScreenWidth = 256;
+constexpr int kScreenHeight = 240;
+constexpr long long kMaxBitmapSide = 0xFFFF;  // Bitmap keeps its sizes in 16 bits
+
+// Header layout of a BMP file: a 14-byte file header, then an information header whose
+// first field is its own size. 12 bytes is the oldest form (16-bit sizes); 40 and up
+// share the fields read here.
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kCompressionRgb = 0;
+constexpr std::uint32_t kCompressionRle8 = 1;
+constexpr std::uint32_t kCompressionRle4 = 2;
+constexpr std::uint32_t kCompressionBitfields = 3;
+constexpr std::uint32_t kCompressionAlphaBitfields = 6;
+
+std::uint32_t readLe16(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8;
+}
+
+std::uint32_t readLe32(const unsigned char* bytes) {
+    return readLe16(bytes) | readLe16(bytes + 2) << 16;
+}
+
+std::string sizeText(long long width, long long height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+}  // namespace
+
+GameEngine::GameEngine() {
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
+        failConstruction("SDL_Init", SDL_GetError());
+    }
+    SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+    SDL_EventState(SDL_MOUSEBUTTONDOWN, SDL_IGNORE);
+    SDL_EventState(SDL_MOUSEBUTTONUP, SDL_IGNORE);
+
+    {
+        const IniDictionary settings("settings.ini");
+        m_pixelMultiplier = settings.getIntValue("pixelMultiplier", "Video", 1);
+        if (m_pixelMultiplier < 1 || m_pixelMultiplier > kMaxPixelMultiplier) {
+            failConstruction(settings.path(),
+                             "pixelMultiplier " + std::to_string(m_pixelMultiplier) +
+                                 " is outside 1 to " + std::to_string(kMaxPixelMultiplier));
+        }
+    }
+
+    m_window = SDL_CreateWindow("Kestrelix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                kScreenWidth * m_pixelMultiplier, kScreenHeight * m_pixelMultiplier,
+                                SDL_WINDOW_SHOWN);
+    if (m_window == nullptr) {
+        failConstruction("SDL_CreateWindow", SDL_GetError());
+    }
+    // No vsync: the loop paces itself, and presenting must not wait for the display.
+    m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_TARGETTEXTURE);
+    if (m_renderer == nullptr) {
+        failConstruction("SDL_CreateRenderer", SDL_GetError());
+    }
+}
+
+GameEngine::~GameEngine() {
+    releaseSdl();
+}
+
+void GameEngine::releaseSdl() {
+    if (m_renderer != nullptr) {
+        SDL_DestroyRenderer(m_renderer);
+        m_renderer = nullptr;
+    }
+    if (m_window != nullptr) {
+        SDL_DestroyWindow(m_window);
+        m_window = nullptr;
+    }
+    SDL_Quit();
+}
+
+void GameEngine::failConstruction(const std::string& what, const std::string& problem) {
+    // The destructor does not run for a constructor that throws, so undo here what exists.
+    releaseSdl();
+    throw LoadError(what, problem);
+}
+
+void GameEngine::clearScreen() {
+    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+    SDL_RenderClear(m_renderer);
+}
+
+SDL_Rect GameEngine::sourceRectangle(const Bitmap& source, const Rect* sourceRect) const {
+    if (sourceRect == nullptr) {
+        return SDL_Rect{0, 0, source.width, source.height};
+    }
+    const int m = m_pixelMultiplier;
+    return SDL_Rect{sourceRect->x * m, sourceRect->y * m, sourceRect->w * m, sourceRect->h * m};
+}
+
+void GameEngine::copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) {
+    SDL_SetRenderTarget(m_renderer, target.texture);
+    copyToScreen(source, x, y, sourceRect);
+    SDL_SetRenderTarget(m_renderer, nullptr);
+}
+
+void GameEngine::copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) {
+    const SDL_Rect from = sourceRectangle(source, sourceRect);
+    // Same size as the source: the renderer never stretches, every image is already enlarged.
+    const SDL_Rect to{x * m_pixelMultiplier, y * m_pixelMultiplier, from.w, from.h};
+    SDL_RenderCopy(m_renderer, source.texture, &from, &to);
+}
+
+void GameEngine::createBitmap(Bitmap& bitmap, int width, int height) {
+    const long long outputWidth = static_cast<long long>(width) * m_pixelMultiplier;
+    const long long outputHeight = static_cast<long long>(height) * m_pixelMultiplier;
+    if (width < 1 || height < 1 || outputWidth > kMaxBitmapSide || outputHeight > kMaxBitmapSide) {
+        throw LoadError("createBitmap", "an image of " + sizeText(width, height) +
+                                            " pixels cannot be made at pixel multiplier " +
+                                            std::to_string(m_pixelMultiplier));
+    }
+    SDL_Texture* texture =
+        SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                          static_cast<int>(outputWidth), static_cast<int>(outputHeight));
+    if (texture == nullptr) {
+        throw LoadError("SDL_CreateTexture", SDL_GetError());
+    }
+    // Its untouched pixels must stay see-through wherever the image is drawn.
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+    SDL_SetRenderTarget(m_renderer, texture);
+    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 0);
+    SDL_RenderClear(m_renderer);
+    SDL_SetRenderTarget(m_renderer, nullptr);
+
+    bitmap.texture = texture;
+    bitmap.width = static_cast<std::uint16_t>(outputWidth);
+    bitmap.height = static_cast<std::uint16_t>(outputHeight);
+}
+
+void GameEngine::checkBmpFile(const char* path, int pixelMultiplier) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) {
+        throw LoadError(path, "cannot be opened");
+    }
+    const long long fileSize = static_cast<long long>(file.tellg());
+    file.seekg(0);
+
+    unsigned char header[kFileHeaderSize + kInfoHeaderSize] = {};
+    file.read(reinterpret_cast<char*>(header), sizeof header);
+    const long long got = static_cast<long long>(file.gcount());
+
+    if (got < 2 || header[0] != 'B' || header[1] != 'M') {
+        throw LoadError(path, "is not a BMP file (it does not start with \"BM\")");
+    }
+    if (got < static_cast<long long>(kFileHeaderSize + 4)) {
+        throw LoadError(path, "is too short for its headers");
+    }
+    const std::uint32_t pixelOffset = readLe32(header + 10);
+    const std::uint32_t infoSize = readLe32(header + 14);
+    if (infoSize != kCoreHeaderSize && infoSize < kInfoHeaderSize) {
+        throw LoadError(path, "has an unknown header size of " + std::to_string(infoSize));
+    }
+    if (static_cast<long long>(kFileHeaderSize) + infoSize > fileSize ||
+        got < static_cast<long long>(kFileHeaderSize + std::min(infoSize, kInfoHeaderSize))) {
+        throw LoadError(path, "is too short for its headers");
+    }
+
+    const unsigned char* info = header + kFileHeaderSize;
+    long long width = 0;
+    long long height = 0;
+    std::uint32_t bitsPerPixel = 0;
+    std::uint32_t compression = kCompressionRgb;
+    if (infoSize == kCoreHeaderSize) {
+        width = readLe16(info + 4);
+        height = readLe16(info + 6);
+        bitsPerPixel = readLe16(info + 10);
+    } else {
+        width = static_cast<std::int32_t>(readLe32(info + 4));
+        // Negative: the rows are stored top-down.
+        height = static_cast<std::int32_t>(readLe32(info + 8));
+        bitsPerPixel = readLe16(info + 14);
+        compression = readLe32(info + 16);
+    }
+
+    const long long rows = std::llabs(height);
+    if (width < 1 || width > kMaxBmpSide || rows < 1 || rows > kMaxBmpSide) {
+        throw LoadError(path, "has a size of " + sizeText(width, height) + ", outside 1 to " +
+                                  std::to_string(kMaxBmpSide));
+    }
+    if (width * pixelMultiplier > kMaxBitmapSide || rows * pixelMultiplier > kMaxBitmapSide) {
+        throw LoadError(path, "would be " +
+                                  sizeText(width * pixelMultiplier, rows * pixelMultiplier) +
+                                  " when enlarged, more than " + std::to_string(kMaxBitmapSide));
+    }
+    const bool knownDepth = bitsPerPixel == 1 || bitsPerPixel == 2 || bitsPerPixel == 4 ||
+                            bitsPerPixel == 8 || bitsPerPixel == 16 || bitsPerPixel == 24 ||
+                            bitsPerPixel == 32;
+    if (!knownDepth) {
+        throw LoadError(
+            path, "has an unknown depth of " + std::to_string(bitsPerPixel) + " bits per pixel");
+    }
+
+    if (compression == kCompressionRle8 || compression == kCompressionRle4) {
+        // The decoder stops at the end of the data, so only its start must be real.
+        if (pixelOffset >= fileSize) {
+            throw LoadError(path, "has its pixel data past the end of the file");
+        }
+    } else if (compression == kCompressionRgb || compression == kCompressionBitfields ||
+               compression == kCompressionAlphaBitfields) {
+        // Rows are padded to whole 32-bit words.
+        const long long stride = (width * bitsPerPixel + 31) / 32 * 4;
+        const long long end = pixelOffset + stride * rows;
+        if (end > fileSize) {
+            throw LoadError(path, "is truncated: its pixels need " + std::to_string(end) +
+                                      " bytes, the file has " + std::to_string(fileSize));
+        }
+    } else {
+        throw LoadError(path, "uses the unsupported compression " + std::to_string(compression));
+    }
+}
+
+void GameEngine::loadBitmap(Bitmap& bitmap, char const* path) {
+    // SDL sizes its pixel buffer from the header before it reads a pixel, so a lying
+    // header must be caught here.
+    checkBmpFile(path, m_pixelMultiplier);
+
+    SurfacePtr surface(SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1));
+    if (!surface) {
+        throw LoadError(path, SDL_GetError());
+    }
+    // Enlarging copies raw pixel bytes, which would lose an indexed image's palette;
+    // in true colour every image looks the same at every multiplier.
+    if (surface->format->palette != nullptr) {
+        surface.reset(SDL_ConvertSurfaceFormat(surface.get(), SDL_PIXELFORMAT_RGB888, 0));
+        if (!surface) {
+            throw LoadError(path, SDL_GetError());
+        }
+    }
+    SDL_SetColorKey(surface.get(), SDL_TRUE,
+                    SDL_MapRGB(surface->format, kKeyRed, kKeyGreen, kKeyBlue));
+    if (m_pixelMultiplier > 1) {
+        surface.reset(enlarge(surface.get()));
+        if (!surface) {
+            throw LoadError(path, SDL_GetError());
+        }
+    }
+
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(m_renderer, surface.get());
+    if (texture == nullptr) {
+        throw LoadError(path, SDL_GetError());
+    }
+    bitmap.texture = texture;
+    bitmap.width = static_cast<std::uint16_t>(surface->w);
+    bitmap.height = static_cast<std::uint16_t>(surface->h);
+}
+
+SDL_Surface* GameEngine::enlarge(SDL_Surface* source) const {
+    const int m = m_pixelMultiplier;
+    const SDL_PixelFormat* format = source->format;
+    SDL_Surface* enlarged =
+        SDL_CreateRGBSurface(0, source->w * m, source->h * m, format->BitsPerPixel, format->Rmask,
+                             format->Gmask, format->Bmask, format->Amask);
+    if (enlarged == nullptr) {
+        return nullptr;
+    }
+    Uint32 key = 0;
+    SDL_GetColorKey(source, &key);
+    SDL_SetColorKey(enlarged, SDL_TRUE, key);
+
+    const int bytesPerPixel = format->BytesPerPixel;
+    std::vector<Uint8> row(static_cast<std::size_t>(bytesPerPixel) * enlarged->w);
+    SDL_LockSurface(source);
+    SDL_LockSurface(enlarged);
+    for (int y = 0; y < source->h; ++y) {
+        const Uint8* sourceRow = static_cast<const Uint8*>(source->pixels) + y * source->pitch;
+        Uint8* out = row.data();
+        for (int x = 0; x < source->w; ++x) {
+            for (int copy = 0; copy < m; ++copy) {
+                std::memcpy(out, sourceRow + x * bytesPerPixel, bytesPerPixel);
+                out += bytesPerPixel;
+            }
+        }
+        for (int copy = 0; copy < m; ++copy) {
+            Uint8* target =
+                static_cast<Uint8*>(enlarged->pixels) + (y * m + copy) * enlarged->pitch;
+            std::memcpy(target, row.data(), row.size());
+        }
+    }
+    SDL_UnlockSurface(enlarged);
+    SDL_UnlockSurface(source);
+    return enlarged;
+}
+
+void GameEngine::unloadBitmap(Bitmap& bitmap) {
+    SDL_DestroyTexture(bitmap.texture);
+}
+
+void GameEngine::handleEvents() {
+    if (!m_paused) {
+        m_controls.prevDirX = m_controls.dirX;
+        m_controls.prevDirY = m_controls.dirY;
+        m_controls.shootPressed = false;
+        m_controls.shootReleased = false;
+        m_controls.jumpPressed = false;
+        m_controls.jumpReleased = false;
+    }
+    if (m_stepPending) {
+        m_paused = true;
+        m_stepPending = false;
+    }
+    while (SDL_PollEvent(&m_event) != 0) {
+        switch (m_event.type) {
+            case SDL_KEYDOWN:
+                // A held key's repeats are not new presses: they must not jump, shoot or
+                // toggle the pause again.
+                if (m_event.key.repeat == 0) {
+                    handleKeyDown(m_event.key.keysym.sym);
+                }
+                break;
+            case SDL_KEYUP:
+                handleKeyUp(m_event.key.keysym.sym);
+                break;
+            case SDL_QUIT:
+                m_quit = true;
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void GameEngine::handleKeyDown(SDL_Keycode key) {
+    Controls& c = m_controls;
+    switch (key) {
+        case SDLK_RIGHT:
+            c.dirX = Direction::kRight;
+            c.rightHeld = true;
+            break;
+        case SDLK_LEFT:
+            c.dirX = Direction::kLeft;
+            c.leftHeld = true;
+            break;
+        case SDLK_DOWN:
+            c.dirY = Direction::kDown;
+            c.downHeld = true;
+            break;
+        case SDLK_UP:
+            c.dirY = Direction::kUp;
+            c.upHeld = true;
+            break;
+        case SDLK_b:
+            c.shootPressed = true;
+            c.shootHeld = true;
+            c.shootReleased = false;
+            break;
+        case SDLK_SPACE:
+            c.jumpPressed = true;
+            c.jumpHeld = true;
+            c.jumpReleased = false;
+            break;
+        case SDLK_RETURN:
+            m_paused = !m_paused;
+            break;
+        case SDLK_TAB:
+            // One update runs in this frame; the next frame's event handling pauses again.
+            if (m_paused) {
+                m_paused = false;
+                m_stepPending = true;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void GameEngine::handleKeyUp(SDL_Keycode key) {
+    Controls& c = m_controls;
+    switch (key) {
+        case SDLK_RIGHT:
+            c.rightHeld = false;
+            c.dirX = c.leftHeld ? Direction::kLeft : Direction::kNone;
+            break;
+        case SDLK_LEFT:
+            c.leftHeld = false;
+            c.dirX = c.rightHeld ? Direction::kRight : Direction::kNone;
+            break;
+        case SDLK_DOWN:
+            c.downHeld = false;
+            c.dirY = c.upHeld ? Direction::kUp : Direction::kNone;
+            break;
+        case SDLK_UP:
+            c.upHeld = false;
+            c.dirY = c.downHeld ? Direction::kDown : Direction::kNone;
+            break;
+        case SDLK_b:
+            c.shootPressed = false;
+            c.shootHeld = false;
+            c.shootReleased = true;
+            break;
+        case SDLK_SPACE:
+            c.jumpPressed = false;
+            c.jumpHeld = false;
+            c.jumpReleased = true;
+            break;
+        default:
+            break;
+    }
+}
+
+int GameEngine::flipScreen() {
+    SDL_RenderPresent(m_renderer);
+    return 0;
+}

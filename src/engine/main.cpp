@@ -1,1 +1,36 @@
-int main() { return 0; }
+#include <SDL.h>
+
+#include <iostream>
+#include <memory>
+
+#include "config/loaderror.h"
+#include "engine/framepacer.h"
+#include "engine/gameengine.h"
+#include "engine/mainloop.h"
+#include "engine/servicelocator.h"
+#include "states/gamestatemanager.h"
+
+// SDL renames this to SDL_main where its own start-up code must run first.
+int main(int /*argc*/, char* /*argv*/[]) {
+    try {
+        auto engine = std::make_unique<GameEngine>();
+        // The first game state loads its pictures in the manager's constructor.
+        ServiceLocator::provideVideoService(engine.get());
+        auto manager = std::make_unique<GameStateManager>();
+
+        FramePacer pacer([] { return SDL_GetTicks(); },
+                         [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
+        pacer.start();
+        const int status = runMainLoop(*engine, *manager, pacer);
+
+        // The states release their pictures through the engine, so they go first.
+        manager.reset();
+        ServiceLocator::provideVideoService(nullptr);
+        engine.reset();
+        return status;
+    } catch (const LoadError& error) {
+        ServiceLocator::provideVideoService(nullptr);
+        std::cerr << "kestrelix: " << error.what() << '\n';
+        return 1;
+    }
+}

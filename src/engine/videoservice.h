@@ -19,7 +19,7 @@ struct Bitmap {
 // SDL and tests can record what is drawn. Coordinates and sizes are logical pixels of
 // the 256 x 240 picture. A load that cannot be carried out throws LoadError.
 class VideoService {
-public:
+  public:
     virtual ~VideoService() = default;
     virtual void clearScreen() = 0;
     virtual void copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) = 0;

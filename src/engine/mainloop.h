@@ -1,0 +1,26 @@
+#pragma once
+
+#include "engine/framepacer.h"
+
+// The game's heartbeat: input, one update unless paused, draw, present, pace. A quit
+// request is looked at only after the frame is complete, so the frame it arrives in is
+// still updated, drawn, presented and paced in full. Returns the process exit status:
+// 0 after a quit, 1 when presenting fails. A template over the engine and the state
+// manager, so tests can drive it with fakes of either.
+template <class Engine, class Manager>
+int runMainLoop(Engine& engine, Manager& manager, FramePacer& pacer) {
+    for (;;) {
+        engine.handleEvents();
+        if (!engine.isPaused()) {
+            manager.update(engine.getControls());
+        }
+        manager.draw();
+        if (engine.flipScreen() == -1) {
+            return 1;
+        }
+        pacer.waitForNextFrame();
+        if (engine.isQuitRequested()) {
+            return 0;
+        }
+    }
+}

@@ -1,0 +1,277 @@
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "engine/controls.h"
+#include "engine/gameengine.h"
+#include "engineharness.h"
+#include "scratchdir.h"
+
+namespace {
+
+void pushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+void press(SDL_Keycode key) {
+    pushKey(SDL_KEYDOWN, key);
+}
+
+void release(SDL_Keycode key) {
+    pushKey(SDL_KEYUP, key);
+}
+
+// What the system sends again and again while a key stays down.
+void autoRepeat(SDL_Keycode key) {
+    pushKey(SDL_KEYDOWN, key, 1);
+}
+
+// The whole record in one line, so a failing comparison shows every field.
+std::string describe(const Controls& c) {
+    std::ostringstream text;
+    text << "dir " << c.dirX << "," << c.dirY << " prev " << c.prevDirX << "," << c.prevDirY
+         << " held u" << c.upHeld << " d" << c.downHeld << " l" << c.leftHeld << " r" << c.rightHeld
+         << " shoot " << c.shootPressed << c.shootHeld << c.shootReleased << " jump "
+         << c.jumpPressed << c.jumpHeld << c.jumpReleased;
+    return text.str();
+}
+
+class KeyHandling : public ::testing::Test {
+  protected:
+    // Handles the events pushed so far as one frame and returns the resulting record.
+    const Controls& frame() {
+        engine->handleEvents();
+        return engine->getControls();
+    }
+
+    ScratchDir scratch;
+    std::unique_ptr<GameEngine> engine = openEngine(scratch, 1);
+};
+
+}  // namespace
+
+TEST_F(KeyHandling, ArrowKeysSetDirectionWhileHeld) {
+    press(SDLK_RIGHT);
+    EXPECT_EQ(frame().dirX, Direction::kRight);
+    EXPECT_TRUE(engine->getControls().rightHeld);
+    release(SDLK_RIGHT);
+    press(SDLK_UP);
+    EXPECT_EQ(frame().dirX, Direction::kNone);
+    EXPECT_FALSE(engine->getControls().rightHeld);
+    EXPECT_EQ(engine->getControls().dirY, Direction::kUp);
+    EXPECT_TRUE(engine->getControls().upHeld);
+    release(SDLK_UP);
+    press(SDLK_DOWN);
+    EXPECT_EQ(frame().dirY, Direction::kDown);
+    EXPECT_FALSE(engine->getControls().upHeld);
+    EXPECT_TRUE(engine->getControls().downHeld);
+    release(SDLK_DOWN);
+    press(SDLK_LEFT);
+    EXPECT_EQ(frame().dirY, Direction::kNone);
+    EXPECT_EQ(engine->getControls().dirX, Direction::kLeft);
+    EXPECT_TRUE(engine->getControls().leftHeld);
+}
+
+TEST_F(KeyHandling, WithBothArrowsOfAnAxisHeldTheLastPressedWins) {
+    struct Axis {
+        SDL_Keycode first;
+        Direction::type firstDirection;
+        SDL_Keycode second;
+        Direction::type secondDirection;
+        Direction::type Controls::*direction;
+    };
+    const Axis axes[] = {
+        {SDLK_RIGHT, Direction::kRight, SDLK_LEFT, Direction::kLeft, &Controls::dirX},
+        {SDLK_DOWN, Direction::kDown, SDLK_UP, Direction::kUp, &Controls::dirY},
+        {SDLK_UP, Direction::kUp, SDLK_DOWN, Direction::kDown, &Controls::dirY},
+    };
+    for (const Axis& axis : axes) {
+        press(axis.first);
+        press(axis.second);
+        EXPECT_EQ(frame().*axis.direction, axis.secondDirection);
+        release(axis.second);
+        EXPECT_EQ(frame().*axis.direction, axis.firstDirection);
+        press(axis.second);
+        release(axis.first);
+        EXPECT_EQ(frame().*axis.direction, axis.secondDirection);
+        release(axis.second);
+        EXPECT_EQ(frame().*axis.direction, Direction::kNone);
+    }
+}
+
+TEST_F(KeyHandling, PressedAndReleasedLastOneFrameHeldLastsUntilRelease) {
+    press(SDLK_b);
+    press(SDLK_SPACE);
+    Controls c = frame();
+    EXPECT_TRUE(c.shootPressed && c.shootHeld && !c.shootReleased);
+    EXPECT_TRUE(c.jumpPressed && c.jumpHeld && !c.jumpReleased);
+    c = frame();
+    EXPECT_TRUE(!c.shootPressed && c.shootHeld && !c.shootReleased);
+    EXPECT_TRUE(!c.jumpPressed && c.jumpHeld && !c.jumpReleased);
+    release(SDLK_b);
+    release(SDLK_SPACE);
+    c = frame();
+    EXPECT_TRUE(!c.shootPressed && !c.shootHeld && c.shootReleased);
+    EXPECT_TRUE(!c.jumpPressed && !c.jumpHeld && c.jumpReleased);
+    c = frame();
+    EXPECT_TRUE(!c.shootReleased && !c.jumpReleased);
+}
+
+TEST_F(KeyHandling, KeyTappedWithinOneFrameShowsOnlyTheRelease) {
+    press(SDLK_b);
+    release(SDLK_b);
+    press(SDLK_SPACE);
+    release(SDLK_SPACE);
+    const Controls c = frame();
+    EXPECT_TRUE(!c.shootPressed && !c.shootHeld && c.shootReleased);
+    EXPECT_TRUE(!c.jumpPressed && !c.jumpHeld && c.jumpReleased);
+}
+
+TEST_F(KeyHandling, PreviousDirectionIsTheOneTheFrameBeganWith) {
+    press(SDLK_RIGHT);
+    press(SDLK_UP);
+    Controls c = frame();
+    EXPECT_EQ(c.prevDirX, Direction::kNone);
+    EXPECT_EQ(c.prevDirY, Direction::kNone);
+    c = frame();
+    EXPECT_EQ(c.prevDirX, Direction::kRight);
+    EXPECT_EQ(c.prevDirY, Direction::kUp);
+}
+
+TEST_F(KeyHandling, EnterTogglesPauseAndTwiceInOneFrameChangesNothing) {
+    press(SDLK_RETURN);
+    frame();
+    EXPECT_TRUE(engine->isPaused());
+    press(SDLK_RETURN);
+    press(SDLK_RETURN);
+    frame();
+    EXPECT_TRUE(engine->isPaused());
+    press(SDLK_RETURN);
+    frame();
+    EXPECT_FALSE(engine->isPaused());
+}
+
+TEST_F(KeyHandling, TabStepsOneFrameOnlyWhilePaused) {
+    press(SDLK_TAB);
+    frame();
+    EXPECT_FALSE(engine->isPaused());
+    EXPECT_FALSE(engine->isStepPending());
+
+    press(SDLK_RETURN);
+    frame();
+    press(SDLK_TAB);
+    frame();
+    EXPECT_FALSE(engine->isPaused());  // this frame runs one update
+    EXPECT_TRUE(engine->isStepPending());
+    frame();
+    EXPECT_TRUE(engine->isPaused());
+    EXPECT_FALSE(engine->isStepPending());
+
+    // Enter while stepping pauses at once; the step still ends in plain pause.
+    press(SDLK_TAB);
+    press(SDLK_RETURN);
+    frame();
+    EXPECT_TRUE(engine->isPaused());
+    EXPECT_TRUE(engine->isStepPending());
+    frame();
+    EXPECT_TRUE(engine->isPaused());
+    EXPECT_FALSE(engine->isStepPending());
+}
+
+TEST_F(KeyHandling, SteppedFrameClearsOneFrameFlagsBeforePausingAgain) {
+    press(SDLK_RETURN);
+    frame();
+    press(SDLK_b);
+    press(SDLK_TAB);
+    EXPECT_TRUE(frame().shootPressed);  // the stepped frame's update sees the press
+    EXPECT_FALSE(frame().shootPressed);
+    EXPECT_TRUE(engine->isPaused());
+}
+
+TEST_F(KeyHandling, PauseKeepsOneFrameFlagsAndPreviousDirectionForTheNextUpdate) {
+    press(SDLK_RETURN);
+    frame();
+    press(SDLK_RIGHT);
+    press(SDLK_SPACE);
+    Controls c = frame();
+    EXPECT_TRUE(c.jumpPressed);
+    EXPECT_EQ(c.dirX, Direction::kRight);
+    c = frame();
+    EXPECT_TRUE(c.jumpPressed);
+    EXPECT_EQ(c.prevDirX, Direction::kNone);
+
+    // The frame that unpauses began paused: its update still sees the press and the edge.
+    press(SDLK_RETURN);
+    c = frame();
+    EXPECT_FALSE(engine->isPaused());
+    EXPECT_TRUE(c.jumpPressed);
+    EXPECT_EQ(c.prevDirX, Direction::kNone);
+    EXPECT_EQ(c.dirX, Direction::kRight);
+    c = frame();
+    EXPECT_FALSE(c.jumpPressed);
+    EXPECT_EQ(c.prevDirX, Direction::kRight);
+}
+
+TEST_F(KeyHandling, OtherKeysAndTheMouseDoNothing) {
+    for (SDL_Keycode key : {SDLK_a, SDLK_ESCAPE, SDLK_z, SDLK_LSHIFT, SDLK_KP_ENTER}) {
+        press(key);
+        release(key);
+    }
+    SDL_Event mouse{};
+    mouse.type = SDL_MOUSEBUTTONDOWN;
+    mouse.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&mouse);
+    mouse.type = SDL_MOUSEMOTION;
+    SDL_PushEvent(&mouse);
+    mouse.type = SDL_MOUSEWHEEL;
+    SDL_PushEvent(&mouse);
+
+    EXPECT_EQ(describe(frame()), describe(Controls{}));
+    EXPECT_FALSE(engine->isPaused());
+    EXPECT_FALSE(engine->isQuitRequested());
+}
+
+TEST_F(KeyHandling, HeldKeyRepeatsAreNotNewPresses) {
+    press(SDLK_b);
+    press(SDLK_SPACE);
+    press(SDLK_RIGHT);
+    press(SDLK_LEFT);
+    frame();
+    autoRepeat(SDLK_b);
+    autoRepeat(SDLK_SPACE);
+    autoRepeat(SDLK_RIGHT);  // must not take the direction back from the later left
+    const Controls c = frame();
+    EXPECT_FALSE(c.shootPressed);
+    EXPECT_FALSE(c.jumpPressed);
+    EXPECT_TRUE(c.shootHeld && c.jumpHeld);
+    EXPECT_EQ(c.dirX, Direction::kLeft);
+
+    press(SDLK_RETURN);
+    frame();
+    autoRepeat(SDLK_RETURN);
+    autoRepeat(SDLK_RETURN);
+    autoRepeat(SDLK_RETURN);
+    frame();
+    EXPECT_TRUE(engine->isPaused());
+}
+
+TEST_F(KeyHandling, QuitRequestIsRememberedAndLeavesControlsAlone) {
+    press(SDLK_RIGHT);
+    frame();
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    const Controls c = frame();
+    EXPECT_TRUE(engine->isQuitRequested());
+    EXPECT_EQ(c.dirX, Direction::kRight);
+    frame();
+    EXPECT_TRUE(engine->isQuitRequested());
+}
