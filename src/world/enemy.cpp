@@ -1,1 +1,32 @@
-// placeholder: being written
+#include "world/enemy.h"
+
+#include "config/inidictionary.h"
+#include "gfx/sprite.h"
+#include "player/voltbot.h"
+#include "world/camera.h"
+
+Enemy::Enemy() : m_boundingBox{kX, kY, kWidth, kHeight}, m_collider(&m_boundingBox) {
+    // The description is needed only to build the sprite.
+    IniDictionary dictionary("enemy.ini");
+    m_sprite = std::make_unique<Sprite>(dictionary);
+}
+
+Enemy::~Enemy() = default;
+
+void Enemy::update() {
+    m_sprite->update();
+}
+
+void Enemy::draw(Camera& camera) {
+    m_sprite->draw(camera.getScreenMappedXCoordinate(m_boundingBox.x),
+                   camera.getScreenMappedYCoordinate(m_boundingBox.y), 0);
+}
+
+Collider Enemy::getCollider() const {
+    return m_collider;
+}
+
+void Enemy::hit(Voltbot* player) {
+    // What a hit does (reeling, or nothing while protected) is the player's decision.
+    player->receiveDamage();
+}

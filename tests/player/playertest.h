@@ -1,0 +1,125 @@
+#pragma once
+
+// Shared fixture of the player tests: a test character written inline, little levels
+// written as text rows, and an input script that fills Controls the way the engine does
+// (previous directions from the previous frame, pressed/released from key changes).
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/controls.h"
+#include "player/fixedpoint.h"
+#include "player/voltbot.h"
+#include "recordingvideo.h"
+#include "scratchdir.h"
+#include "textmap.h"
+#include "world/camera.h"
+#include "world/map.h"
+
+class GameStateManager;
+class Level;
+
+// Keys held in one frame; combine with |.
+enum Key : int {
+    kNoKey = 0,
+    kLeft = 1,
+    kRight = 2,
+    kUp = 4,
+    kDown = 8,
+    kJump = 16,
+    kShoot = 32,
+};
+
+// Lines prepended to the sections of the test character; the first value of a key wins,
+// so a line here overrides the standard value below it.
+struct Character {
+    std::string options;
+    std::string xSpeed;
+    std::string ySpeed;
+    std::string durations;
+    std::string scroll;
+    std::string box;
+};
+
+// The standard test character, in 1/256 pixel:
+constexpr int kAccelerating = 0x20;
+constexpr int kDecelerating = 0x80;
+constexpr int kJumpAccelerating = 0x40;
+constexpr int kJumpingX = 0x150;
+constexpr int kReelingX = 0xC0;
+constexpr int kRunning = 0x160;
+constexpr int kClimbing = 0xC0;
+constexpr int kCollision = -0x40;  // written as Int -1, Fraction 192
+constexpr int kFalling = -0x80;    // written as Int -1, Fraction 128
+constexpr int kGravity = 0x40;
+constexpr int kJumpingY = 0x4E0;
+constexpr int kJumpReleased = 0x40;
+constexpr int kJumpReleasedMax = 0x100;
+constexpr int kMinYSpeed = -0x400;
+constexpr int kScrolling = 0x140;
+constexpr int kScrollingFirstFrame = 0x200;
+constexpr int kReelingY = 0x100;
+// Durations in frames.
+constexpr int kAcceleratingFrames = 6;
+constexpr int kAcceleratingPreviousAnimationFrames = 2;
+constexpr int kDeceleratingFrames = 4;
+constexpr int kDeceleratingPreviousAnimationFrames = 1;
+constexpr int kInvincibleFrames = 10;
+constexpr int kLandingFrames = 3;
+constexpr int kReelingFrames = 12;
+constexpr int kShootingFrames = 5;
+// Geometry: the box spans x - 7 .. x + 7 and y - 12 .. y + 11 (feet at y + 11).
+constexpr int kHeightHalf = 12;
+constexpr int kBoxHeight = 23;
+
+std::string characterIni(const Character& character);
+
+// Pixels to 1/256 pixel.
+constexpr int px(int pixels) {
+    return pixels * fixedpoint::kOne;
+}
+
+class PlayerTest : public ::testing::Test {
+  protected:
+    PlayerTest();
+    ~PlayerTest() override;
+
+    // One screen, floor (tile row 10, y 160) across the whole width.
+    static std::vector<std::string> flatFloor();
+
+    // Builds the map and a player without a level (no scroll or reset callbacks).
+    // The player arrives at x = startX (boundary 0 starts 128 pixels to its left) and its
+    // beam stops at pixel row stopY.
+    void build(const std::vector<std::string>& rows, const Character& character = {},
+               int startX = 128, int stopY = 148);
+    // Builds a real Level through a state manager, from the level description given.
+    void buildLevel(const TestLevel& level, const Character& character = {});
+
+    // One frame with the given keys held.
+    void step(int keys = kNoKey);
+    void steps(int count, int keys = kNoKey);
+    // Frames without input until the player stands; returns how many it took.
+    int arrive();
+    // One frame of the level: update, then draw (the level ends its ready phase in draw).
+    void levelFrame(int keys = kNoKey);
+
+    Voltbot& player();
+
+    RecordingVideo video;
+    ScopedVideoService service{&video};
+    ScratchDir scratch;
+    Camera camera;
+    std::unique_ptr<Map> map;
+    std::unique_ptr<Voltbot> bot;
+    std::unique_ptr<GameStateManager> manager;
+    std::unique_ptr<Level> level;
+
+  private:
+    Controls controlsFor(int keys);
+    void writeCommonFiles();
+
+    int m_previousKeys = kNoKey;
+};
