@@ -1,1 +1,224 @@
-// placeholder: being written
+#include "states/level.h"
+
+#include <iostream>
+#include <string>
+
+#include "config/inidictionary.h"
+#include "config/loaderror.h"
+#include "engine/servicelocator.h"
+#include "gfx/font.h"
+#include "player/voltbot.h"
+#include "states/gamestatemanager.h"
+#include "world/enemy.h"
+#include "world/map.h"
+
+namespace {
+
+constexpr int kScreenCentreX = 128;
+constexpr int kReadyMessageY = 98;
+constexpr int kScreenWidth = 256;
+
+// A phase length below one frame would never match its counter (or divide by zero for
+// the blink), so the level would hang in that phase; such values are raised to 1.
+int atLeastOneFrame(const IniDictionary& character, const char* key, const char* section) {
+    const int value = character.getIntValue(key, section, 0);
+    if (value >= 1) {
+        return value;
+    }
+    std::cerr << "kestrelix: " << character.path() << ": " << key << " is " << value
+              << ", using 1\n";
+    return 1;
+}
+
+}  // namespace
+
+Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
+    const std::string levelName =
+        m_gameStateManager->getInitMessage(GameStateManager::InitMessageId::kLevel);
+    const std::string characterPath =
+        m_gameStateManager->getInitMessage(GameStateManager::InitMessageId::kVoltbot);
+
+    IniDictionary levels("levels.ini");
+    if (!levels.wasRead()) {
+        throw LoadError("levels.ini", "cannot be opened");
+    }
+    if (!levels.hasSection(levelName.c_str())) {
+        throw LoadError("levels.ini", "no section [" + levelName + "] for the chosen level");
+    }
+    const std::string readyMessage = levels.getCStringValue("readyMessage", "Common", "empty");
+
+    try {
+        createReadyBitmap(readyMessage);
+        m_map = std::make_unique<Map>(levelName.c_str(), levels);
+
+        IniDictionary character(characterPath.c_str());
+        if (!character.wasRead()) {
+            throw LoadError(characterPath, "cannot be opened");
+        }
+        // ready may be 0: the first ready phase is then skipped.
+        m_readyDuration = character.getIntValue("ready", "Durations", 0);
+        m_readyBlinkInterval = atLeastOneFrame(character, "displayInterval", "ReadyMessage");
+        m_scrollingDuration = atLeastOneFrame(character, "scrolling", "Durations");
+        m_beforeScrollingDuration = character.getIntValue("beforeScrolling", "Durations", 0);
+        m_afterScrollingDuration = atLeastOneFrame(character, "afterScrolling", "Durations");
+        m_scrollSpeed = character.getIntValue("verticalSpeed", "ScrollConstants", 0);
+        const int startPosTop = character.getIntValue("startPosTop", "ScrollConstants", 0);
+        const int startPosBottom =
+            character.getIntValue("startPosBottom", "ScrollConstants", Map::kScreenHeight);
+        m_map->setScrollStartPositions(startPosTop, startPosBottom);
+
+        m_player = std::make_unique<Voltbot>(character, this, m_map.get());
+
+        const Rect* box = m_player->getBoundingBox();
+        m_map->setCurrentBoundaryByPosition(box->x, box->y);
+        m_camera.setCurrentBoundary(m_map->getCurrentBoundary());
+        m_camera.update(*box);
+
+        m_enemy = std::make_unique<Enemy>();
+    } catch (...) {
+        // The destructor does not run for a half-built level; release what it holds.
+        releaseReadyBitmap();
+        throw;
+    }
+}
+
+Level::~Level() {
+    releaseReadyBitmap();
+    // The enemy goes first, then the player (which points at the map), then the map.
+    m_enemy.reset();
+    m_player.reset();
+    m_map.reset();
+}
+
+void Level::createReadyBitmap(const std::string& message) {
+    Font font("font.ini");
+    m_readyWidth = font.m_characterWidth * static_cast<int>(message.size());
+    if (m_readyWidth > kScreenWidth) {
+        throw LoadError("levels.ini", "readyMessage \"" + message + "\" is wider than the screen");
+    }
+    // An empty message shows nothing; no zero-sized image is made for it.
+    if (m_readyWidth <= 0 || font.m_characterHeight <= 0) {
+        m_readyWidth = 0;
+        return;
+    }
+    VideoService* video = ServiceLocator::getVideoService();
+    video->createBitmap(m_readyBitmap, m_readyWidth, font.m_characterHeight);
+    font.drawTextOnBitmap(message, m_readyBitmap, 0, 0);
+}
+
+void Level::releaseReadyBitmap() {
+    if (m_readyBitmap.texture != nullptr) {
+        ServiceLocator::getVideoService()->unloadBitmap(m_readyBitmap);
+        m_readyBitmap.texture = nullptr;
+    }
+}
+
+void Level::update(Controls controls) {
+    switch (m_phase) {
+        case kReady:
+            if (m_frameCounter % m_readyBlinkInterval == 0) {
+                m_readyVisible = !m_readyVisible;
+            }
+            break;
+        case kPlaying:
+            m_player->update(controls, m_camera);
+            m_camera.update(*m_player->getBoundingBox());
+            // A transition or restart begun by the player freezes the enemy for this frame.
+            if (!m_phaseJustChanged) {
+                m_enemy->update();
+                Collider playerCollider = m_player->getCollider();
+                Collider enemyCollider = m_enemy->getCollider();
+                if (playerCollider.collidesWith(&enemyCollider)) {
+                    m_enemy->hit(m_player.get());
+                }
+            }
+            break;
+        case kBeforeScrolling:
+            if (m_frameCounter == m_beforeScrollingDuration) {
+                enterPhase(kScrolling);
+                return;
+            }
+            break;
+        case kScrolling:
+            if (m_frameCounter == m_scrollingDuration) {
+                m_map->setCurrentBoundaryByPosition(m_player->getX(), m_player->getY());
+                m_camera.setCurrentBoundary(m_map->getCurrentBoundary());
+                enterPhase(kAfterScrolling);
+                return;
+            }
+            m_player->update(controls, m_camera);
+            scrollCamera();
+            break;
+        case kAfterScrolling:
+            if (m_frameCounter == m_afterScrollingDuration) {
+                m_player->onScrollingStop();
+                m_player->update(controls, m_camera);
+                // The player may already have started the next transition (or a restart)
+                // in that update; its phase must not be overwritten, or it would keep
+                // scrolling while the level plays.
+                if (!m_phaseJustChanged) {
+                    enterPhase(kPlaying);
+                    return;
+                }
+            }
+            break;
+    }
+    ++m_frameCounter;
+    m_phaseJustChanged = false;
+}
+
+void Level::enterPhase(Phase phase) {
+    m_phase = phase;
+    m_frameCounter = 1;
+    m_phaseJustChanged = false;
+}
+
+void Level::scrollCamera() {
+    if (m_scrollDirection == Direction::kUp) {
+        m_camera.move(0, -m_scrollSpeed);
+    } else if (m_scrollDirection == Direction::kDown) {
+        m_camera.move(0, m_scrollSpeed);
+    }
+}
+
+void Level::draw() {
+    VideoService* video = ServiceLocator::getVideoService();
+    // Absent screens and the margins of a scroll show black, not the previous frame.
+    video->clearScreen();
+    m_map->draw(m_camera);
+    if (m_phase == kReady) {
+        if (m_readyVisible && m_readyBitmap.texture != nullptr) {
+            video->copyToScreen(m_readyBitmap, kScreenCentreX - m_readyWidth / 2, kReadyMessageY,
+                                nullptr);
+        }
+        // At or past, not only at: a ready phase after a restart starts its count at 1, so
+        // a "ready" of 0 (no first ready phase) would otherwise never end it.
+        if (m_frameCounter >= m_readyDuration) {
+            m_phase = kPlaying;
+            m_frameCounter = 0;
+        }
+        return;
+    }
+    m_enemy->draw(m_camera);
+    m_player->draw(m_camera);
+}
+
+void Level::onReset() {
+    m_map->setCurrentBoundaryByPosition(m_player->getX(), m_player->getY());
+    m_camera.setCurrentBoundary(m_map->getCurrentBoundary());
+    m_phase = kReady;
+    m_frameCounter = 0;
+    m_phaseJustChanged = true;
+}
+
+void Level::onScrollStart(Direction::type direction) {
+    m_scrollDirection = direction;
+    if (m_beforeScrollingDuration > 0) {
+        m_phase = kBeforeScrolling;
+    } else {
+        m_phase = kScrolling;
+        scrollCamera();
+    }
+    m_frameCounter = 0;
+    m_phaseJustChanged = true;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "engine/direction.h"
 #include "engine/videoservice.h"
@@ -17,7 +18,7 @@ class Voltbot;
 // (pause, scroll, pause). The player calls back onScrollStart and onReset from inside
 // its update.
 class Level : public GameState {
-public:
+  public:
     enum Phase : int {
         kReady = 0,
         kPlaying = 1,
@@ -45,7 +46,12 @@ public:
     Voltbot* getPlayer() const { return m_player.get(); }
     Enemy* getEnemy() const { return m_enemy.get(); }
 
-private:
+  private:
+    void createReadyBitmap(const std::string& message);
+    void releaseReadyBitmap();
+    void enterPhase(Phase phase);
+    void scrollCamera();
+
     bool m_phaseJustChanged = false;
     bool m_readyVisible = false;
     int m_frameCounter = 0;
