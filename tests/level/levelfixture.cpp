@@ -68,20 +68,20 @@ void LevelFixture::writeCharacter(const std::string& overrides) {
     scratch.write("hero.ini", overrides + kCharacter + characterSprite());
 }
 
-void LevelFixture::writeLevel(const TestLevel& level) {
-    writeTestLevel(scratch, level);
+void LevelFixture::writeLevel(const TestLevel& test) {
+    writeTestLevel(scratch, test);
 }
 
 TestLevel LevelFixture::standardLevel() {
-    TestLevel level;
-    level.rows = blankScreens(1, 2);
+    TestLevel test;
+    test.rows = blankScreens(1, 2);
     for (int x = 0; x < 192; x += 16) {
-        setTileAt(level.rows, x, 192, '#');
-        setTileAt(level.rows, x, 432, '#');
+        setTileAt(test.rows, x, 192, '#');
+        setTileAt(test.rows, x, 432, '#');
     }
-    level.boundaries = {Rect{0, 0, 256, 240}, Rect{0, 240, 256, 240}};
-    level.teleportStopPosY = 180;
-    return level;
+    test.boundaries = {Rect{0, 0, 256, 240}, Rect{0, 240, 256, 240}};
+    test.teleportStopPosY = 180;
+    return test;
 }
 
 Controls LevelFixture::holding(Direction::type dirX) {

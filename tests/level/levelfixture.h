@@ -25,7 +25,7 @@ class LevelFixture {
     // Lines put before the character file's own values; the first value of a key wins,
     // so "[Durations]\nready = 60\n" overrides the default ready duration.
     void writeCharacter(const std::string& overrides = "");
-    void writeLevel(const TestLevel& level);
+    void writeLevel(const TestLevel& test);
     // Creates the manager (with its stage select) and the level from the files.
     Level& start();
 
