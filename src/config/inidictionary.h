@@ -11,7 +11,7 @@
 // relies on its defaults. Read-only after construction, so the text handed out by
 // getCStringValue lives as long as the dictionary.
 class IniDictionary {
-public:
+  public:
     explicit IniDictionary(const char* path);
 
     bool getBoolValue(const char* key, const char* section, bool defaultValue) const;
@@ -34,7 +34,7 @@ public:
     // No digits give 0; values beyond 32 bits saturate.
     static int parseInt(const std::string& text);
 
-private:
+  private:
     // std::less<> lets lookups by C string find entries without building a std::string,
     // which matters for the font, which looks up every glyph while drawing.
     using Section = std::map<std::string, std::string, std::less<>>;

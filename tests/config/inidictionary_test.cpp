@@ -11,7 +11,7 @@ namespace {
 
 // Writes the text as "test.ini" in a scratch directory and reads it back.
 class IniText : public ::testing::Test {
-protected:
+  protected:
     IniDictionary read(const std::string& text) {
         scratch.write("test.ini", text);
         return IniDictionary("test.ini");
@@ -63,9 +63,9 @@ TEST_F(IniText, FirstValueWinsAndRepeatedSectionsMerge) {
 }
 
 TEST_F(IniText, NamesAreCaseSensitiveAndUntrimmedInBrackets) {
-    const IniDictionary ini =
-        read("top = 1\n[Video]\npixelMultiplier = 2\n[video]\npixelmultiplier = 3\n"
-             "[ Video ]\nx = 4\n[]\ny = 5\n[Video] ; screen\n");
+    const IniDictionary ini = read(
+        "top = 1\n[Video]\npixelMultiplier = 2\n[video]\npixelmultiplier = 3\n"
+        "[ Video ]\nx = 4\n[]\ny = 5\n[Video] ; screen\n");
     EXPECT_EQ(ini.getIntValue("top", "", 0), 1);
     EXPECT_EQ(ini.getIntValue("y", "", 0), 5);
     EXPECT_EQ(ini.getIntValue("pixelMultiplier", "Video", 0), 2);

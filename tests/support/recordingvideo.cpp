@@ -43,8 +43,7 @@ void RecordingVideo::clearScreen() {
     calls.push_back(call);
 }
 
-void RecordingVideo::copyToBitmap(Bitmap& source, Bitmap& target, int x, int y,
-                                  Rect* sourceRect) {
+void RecordingVideo::copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) {
     Call call;
     call.kind = Kind::kCopyToBitmap;
     call.source = handleOf(source);

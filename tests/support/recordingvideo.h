@@ -13,7 +13,7 @@
 // multiplied like the real engine does. Loading a path listed with failOn throws
 // LoadError like the engine does for a missing file.
 class RecordingVideo : public VideoService {
-public:
+  public:
     enum class Kind { kClear, kCopyToScreen, kCopyToBitmap, kCreate, kLoad, kUnload };
 
     struct Call {
@@ -58,7 +58,7 @@ public:
 
     std::vector<Call> calls;
 
-private:
+  private:
     int newHandle(const std::string& path);
 
     int m_multiplier = 1;
@@ -71,7 +71,7 @@ private:
 
 // Provides a video service to the game's code for the lifetime of a test scope.
 class ScopedVideoService {
-public:
+  public:
     explicit ScopedVideoService(VideoService* service);
     ~ScopedVideoService();
     ScopedVideoService(const ScopedVideoService&) = delete;

@@ -7,7 +7,7 @@
 // the object, since every path the game reads is relative to the working directory.
 // Files are written into it from inline text, so a test reads like the data it sets up.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
@@ -19,7 +19,7 @@ public:
     void copyFromSource(const std::string& sourcePath, const std::string& name) const;
     const std::filesystem::path& path() const { return m_path; }
 
-private:
+  private:
     std::filesystem::path m_path;
     std::filesystem::path m_previous;
 };

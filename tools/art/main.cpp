@@ -1,0 +1,87 @@
+// kestrelix-art: turns the text picture sources of assets/art into the game's BMP sheets.
+//
+//   kestrelix-art <source.txt> <output.bmp>      one sheet
+//   kestrelix-art --all <assets/art> <data>      every <name>.txt into <data>/<name>.bmp
+//   kestrelix-art --list <source.txt>            cell index, name, x and y of each picture
+//
+// The source format is described in artsheet.h and assets/README.md. Problems are printed
+// as "kestrelix-art: <file>:<line>: <problem>" and the exit status is 1.
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "artsheet.h"
+#include "bmpfile.h"
+#include "config/loaderror.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void convert(const fs::path& source, const fs::path& output) {
+    const ArtSheet sheet = loadArtSheet(source);
+    writeFileIfChanged(output,
+                       encodeBmp(sheet.sheetWidth(), sheet.sheetHeight(), renderArtSheet(sheet)));
+}
+
+void convertAll(const fs::path& sourceFolder, const fs::path& outputFolder) {
+    std::error_code error;
+    std::vector<fs::path> sources;
+    for (const fs::directory_entry& entry : fs::directory_iterator(sourceFolder, error)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".txt") {
+            sources.push_back(entry.path());
+        }
+    }
+    if (error) {
+        throw LoadError(sourceFolder.string(), "cannot list the folder");
+    }
+    if (sources.empty()) {
+        throw LoadError(sourceFolder.string(), "holds no .txt sources");
+    }
+    std::sort(sources.begin(), sources.end());  // same order, same messages, every run
+    for (const fs::path& source : sources) {
+        const fs::path output = outputFolder / source.stem().concat(".bmp");
+        convert(source, output);
+        std::cout << source.string() << " -> " << output.string() << "\n";
+    }
+}
+
+void list(const fs::path& source) {
+    const ArtSheet sheet = loadArtSheet(source);
+    for (std::size_t i = 0; i < sheet.pictures.size(); ++i) {
+        const int index = static_cast<int>(i);
+        std::cout << index << " " << sheet.pictures[i].name << " " << sheet.cellX(index) << " "
+                  << sheet.cellY(index) << "\n";
+    }
+}
+
+int usage() {
+    std::cerr << "usage: kestrelix-art <source.txt> <output.bmp>\n"
+                 "       kestrelix-art --all <source folder> <output folder>\n"
+                 "       kestrelix-art --list <source.txt>\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        if (args.size() == 3 && args[0] == "--all") {
+            convertAll(args[1], args[2]);
+        } else if (args.size() == 2 && args[0] == "--list") {
+            list(args[1]);
+        } else if (args.size() == 2 && args[0].rfind("--", 0) != 0) {
+            convert(args[0], args[1]);
+        } else {
+            return usage();
+        }
+    } catch (const LoadError& error) {
+        std::cerr << "kestrelix-art: " << error.file() << ": " << error.problem() << "\n";
+        return 1;
+    }
+    return 0;
+}

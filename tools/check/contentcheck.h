@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The shipped content checked through the game's own loaders: every level and character
+// that stageselect.ini lists, in the working directory. Beyond what the loaders refuse, it
+// looks for data that loads but plays wrong: a teleport that never stops or never lands,
+// a level without the enemy's floor, a first boundary that the start position misses,
+// vertical transitions whose camera does not travel one screen or that cannot carry the
+// player across the edge, and boxes that do not fit the ladder geometry. It needs no
+// display: pictures are only measured from their BMP headers.
+namespace contentcheck {
+
+struct Problem {
+    std::string file;
+    std::string text;
+};
+
+// Every problem found, in a stable order (characters first, then levels, then pairs).
+std::vector<Problem> checkAll();
+
+}  // namespace contentcheck
