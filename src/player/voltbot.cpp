@@ -32,11 +32,34 @@ constexpr int kAnimHit = 7;
 constexpr int kAnimTeleport = 8;
 constexpr int kAnimTransforming = 9;
 
-// A configured speed is an "Int" and a "Fraction" key, combined without range checks.
+// Configured numbers are taken as the file gives them, within bounds far beyond any
+// playable tuning: past them the sub-pixel arithmetic of a frame could overflow.
+constexpr long long kMaxSpeed = 256LL * kOne;  // 256 pixels per frame
+constexpr long long kMaxPixels = 4096;         // offsets and positions within a screen
+
+long long checked(const IniDictionary& dictionary, const char* key, const char* section,
+                  long long value, long long limit) {
+    if (value < -limit || value > limit) {
+        throw LoadError(dictionary.path(),
+                        std::string("[") + section + "] " + key + " = " + std::to_string(value) +
+                            " is outside -" + std::to_string(limit) + ".." + std::to_string(limit));
+    }
+    return value;
+}
+
+int readBounded(const IniDictionary& dictionary, const char* key, const char* section,
+                long long limit) {
+    return static_cast<int>(
+        checked(dictionary, key, section, dictionary.getIntValue(key, section, 0), limit));
+}
+
+// A configured speed is an "Int" and a "Fraction" key, combined as Int * 256 + Fraction.
 int readSpeed(IniDictionary& dictionary, const char* intKey, const char* fractionKey,
               const char* section) {
-    return dictionary.getIntValue(intKey, section, 0) * kOne +
-           dictionary.getIntValue(fractionKey, section, 0);
+    const long long speed =
+        static_cast<long long>(dictionary.getIntValue(intKey, section, 0)) * kOne +
+        dictionary.getIntValue(fractionKey, section, 0);
+    return static_cast<int>(checked(dictionary, intKey, section, speed, kMaxSpeed));
 }
 
 bool anyBodyProbe(const LadderSonar& s) {
@@ -62,12 +85,13 @@ Voltbot::Voltbot(IniDictionary& dictionary, Level* level, Map* map)
         m_map->getLadderSonar(pixel(m_x), pixel(m_y), pixel(m_y - m_ySpeed), m_boundingBoxYOffset,
                               m_ySpeed >= 0, m_useBoundingBoxOffsetForLadderCheck);
 
-    // Loaded last, so nothing can throw between loading the picture and owning it.
+    // The offsets are checked first and the picture loaded last, so nothing can throw
+    // between loading the picture and owning it.
+    m_bulletXOffsetLeft = readBounded(dictionary, "xOffsetLeft", "Bullet", kMaxPixels);
+    m_bulletXOffsetRight = readBounded(dictionary, "xOffsetRight", "Bullet", kMaxPixels);
+    m_bulletYOffset = readBounded(dictionary, "yOffset", "Bullet", kMaxPixels);
     ServiceLocator::getVideoService()->loadBitmap(
         m_bulletBitmap, dictionary.getCStringValue("spritesheet", "Bullet", "empty"));
-    m_bulletXOffsetLeft = dictionary.getIntValue("xOffsetLeft", "Bullet", 0);
-    m_bulletXOffsetRight = dictionary.getIntValue("xOffsetRight", "Bullet", 0);
-    m_bulletYOffset = dictionary.getIntValue("yOffset", "Bullet", 0);
 }
 
 void Voltbot::requireSpriteLayout(const IniDictionary& dictionary) const {
@@ -146,9 +170,9 @@ void Voltbot::readConfiguration(IniDictionary& d) {
     m_reelingYSpeed = readSpeed(d, "reelingInt", "reelingFraction", y);
 
     const char* scroll = "ScrollConstants";
-    m_scrollStartFraction = d.getIntValue("startFraction", scroll, 0);
-    m_scrollDownEndPosY = d.getIntValue("downEndPosY", scroll, 0);
-    m_scrollUpEndPosY = d.getIntValue("upEndPosY", scroll, 0);
+    m_scrollStartFraction = readBounded(d, "startFraction", scroll, kMaxSpeed);
+    m_scrollDownEndPosY = readBounded(d, "downEndPosY", scroll, kMaxPixels);
+    m_scrollUpEndPosY = readBounded(d, "upEndPosY", scroll, kMaxPixels);
 
     const char* durations = "Durations";
     m_acceleratingDuration = d.getIntValue("accelerating", durations, 0);
@@ -163,9 +187,9 @@ void Voltbot::readConfiguration(IniDictionary& d) {
     m_shootingDuration = d.getIntValue("shooting", durations, 0);
 
     const char* box = "BoundingBox";
-    m_heightHalf = d.getIntValue("heightHalf", box, 0);
-    m_boundingBoxXOffset = d.getIntValue("xOffset", box, 0);
-    m_boundingBoxYOffset = d.getIntValue("yOffset", box, 0);
+    m_heightHalf = readBounded(d, "heightHalf", box, kMaxPixels);
+    m_boundingBoxXOffset = readBounded(d, "xOffset", box, kMaxPixels);
+    m_boundingBoxYOffset = readBounded(d, "yOffset", box, kMaxPixels);
     refreshBoundingBoxX();
     refreshBoundingBoxY();
     // Sizes are 16-bit in a Rect; larger values are truncated like the box stores them.

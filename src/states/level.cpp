@@ -62,6 +62,13 @@ Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
         m_beforeScrollingDuration = character.getIntValue("beforeScrolling", "Durations", 0);
         m_afterScrollingDuration = atLeastOneFrame(character, "afterScrolling", "Durations");
         m_scrollSpeed = character.getIntValue("verticalSpeed", "ScrollConstants", 0);
+        // More than a screen a frame is no scroll; the bound also keeps the view's
+        // arithmetic far from overflowing.
+        if (m_scrollSpeed < -Map::kScreenHeight || m_scrollSpeed > Map::kScreenHeight) {
+            throw LoadError(characterPath,
+                            "[ScrollConstants] verticalSpeed = " + std::to_string(m_scrollSpeed) +
+                                " is outside -240..240");
+        }
         const int startPosTop = character.getIntValue("startPosTop", "ScrollConstants", 0);
         const int startPosBottom =
             character.getIntValue("startPosBottom", "ScrollConstants", Map::kScreenHeight);

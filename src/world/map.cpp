@@ -252,6 +252,13 @@ void Map::loadBoundaries(IniDictionary& levels, const char* levelName) {
     }
 
     m_teleportStartYSpeed = levels.getIntValue("teleportStartYSpeedFraction", levelName, 0);
+    // Beyond 256 pixels a frame the first frames of the drop could overflow the position.
+    constexpr int kMaxStartYSpeed = 256 * 256;
+    if (m_teleportStartYSpeed < -kMaxStartYSpeed || m_teleportStartYSpeed > kMaxStartYSpeed) {
+        throw LoadError(levels.path(), section + format("teleportStartYSpeedFraction = %d is "
+                                                        "outside -65536..65536",
+                                                        m_teleportStartYSpeed));
+    }
     const long long stop =
         static_cast<long long>(levels.getIntValue("teleportStopPosY", levelName, 0)) +
         m_boundaries[0].y;

@@ -357,3 +357,20 @@ TEST(LevelLoading, PhaseLengthsBelowOneFrameAreRaisedWithAWarning) {
     game.frame();
     EXPECT_NE(level.isReadyVisible(), first);
 }
+
+TEST(LevelLoading, ScrollSpeedOfMoreThanAScreenAFrameIsRefused) {
+    LevelFixture game;
+    game.writeCharacter("[ScrollConstants]\nverticalSpeed = -2147483648\n");
+    game.manager = std::make_unique<GameStateManager>();
+    game.manager->setInitMessage(GameStateManager::InitMessageId::kLevel, "Test");
+    game.manager->setInitMessage(GameStateManager::InitMessageId::kVoltbot, "hero.ini");
+    const int menuBitmaps = game.video.liveBitmaps();
+    try {
+        Level level(game.manager.get());
+        ADD_FAILURE() << "an absurd scroll speed was accepted";
+    } catch (const LoadError& error) {
+        EXPECT_EQ(error.file(), "hero.ini");
+        EXPECT_NE(error.problem().find("verticalSpeed"), std::string::npos);
+    }
+    EXPECT_EQ(game.video.liveBitmaps(), menuBitmaps);
+}

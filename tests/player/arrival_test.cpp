@@ -112,3 +112,27 @@ TEST_F(Arrival, CharacterWithoutAllTenAnimationsIsRefused) {
     }
     EXPECT_EQ(video.liveBitmaps(), 1);  // only the map's tile sheet is left
 }
+
+TEST_F(Arrival, NumbersThatWouldOverflowTheFrameArithmeticAreRefused) {
+    struct Case {
+        Character character;
+        const char* named;
+    };
+    Case cases[3];
+    cases[0].character.xSpeed = "runningInt = 2147483647\n";
+    cases[0].named = "[XSpeed] runningInt = ";
+    cases[1].character.box = "xOffset = -2147483648\n";
+    cases[1].named = "[BoundingBox] xOffset = -2147483648 is outside -4096..4096";
+    cases[2].character.options = "[Bullet]\nyOffset = 5000\n";
+    cases[2].named = "[Bullet] yOffset = 5000";
+    for (const Case& c : cases) {
+        try {
+            build(flatFloor(), c.character);
+            ADD_FAILURE() << "accepted: " << c.named;
+        } catch (const LoadError& error) {
+            EXPECT_NE(error.problem().find(c.named), std::string::npos) << error.problem();
+        }
+        EXPECT_EQ(video.liveBitmaps(), 1) << c.named;  // only the map's tile sheet is left
+        video.calls.clear();
+    }
+}
