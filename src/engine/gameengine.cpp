@@ -52,7 +52,9 @@ std::string sizeText(long long width, long long height) {
 
 }  // namespace
 
-GameEngine::GameEngine() {
+GameEngine::GameEngine() : GameEngine(0) {}
+
+GameEngine::GameEngine(int pixelMultiplier) {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         failConstruction("SDL_Init", SDL_GetError());
     }
@@ -60,7 +62,7 @@ GameEngine::GameEngine() {
     SDL_EventState(SDL_MOUSEBUTTONDOWN, SDL_IGNORE);
     SDL_EventState(SDL_MOUSEBUTTONUP, SDL_IGNORE);
 
-    {
+    if (pixelMultiplier == 0) {
         const IniDictionary settings("settings.ini");
         m_pixelMultiplier = settings.getIntValue("pixelMultiplier", "Video", 1);
         if (m_pixelMultiplier < 1 || m_pixelMultiplier > kMaxPixelMultiplier) {
@@ -68,6 +70,12 @@ GameEngine::GameEngine() {
                              "pixelMultiplier " + std::to_string(m_pixelMultiplier) +
                                  " is outside 1 to " + std::to_string(kMaxPixelMultiplier));
         }
+    } else if (pixelMultiplier < 1 || pixelMultiplier > kMaxPixelMultiplier) {
+        failConstruction("GameEngine", "pixel multiplier " + std::to_string(pixelMultiplier) +
+                                           " is outside 1 to " +
+                                           std::to_string(kMaxPixelMultiplier));
+    } else {
+        m_pixelMultiplier = pixelMultiplier;
     }
 
     m_window = SDL_CreateWindow("Kestrelix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,

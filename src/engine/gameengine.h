@@ -22,6 +22,8 @@ class GameEngine : public VideoService {
     static constexpr int kMaxBmpSide = 4096;
 
     GameEngine();
+    // For tools that render at a chosen size whatever settings.ini says (0 reads it).
+    explicit GameEngine(int pixelMultiplier);
     ~GameEngine() override;
 
     void clearScreen() override;

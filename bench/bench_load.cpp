@@ -1,0 +1,50 @@
+// The switch frame: the stage select goes, the level loads every file it needs and is
+// drawn and presented once. The engine runs at the multiplier of settings.ini, as the
+// game does. Argument: level index. Run from the data directory.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "benchlevel.h"
+#include "engine/gameengine.h"
+#include "engine/servicelocator.h"
+#include "states/gamestatemanager.h"
+
+namespace {
+
+void loadLevel(benchmark::State& state) {
+    const char* level = benchlevel::kLevels[state.range(0)];
+    GameEngine engine;
+    ServiceLocator::provideVideoService(&engine);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto manager = std::make_unique<GameStateManager>();
+        manager->setInitMessage(GameStateManager::InitMessageId::kLevel, level);
+        manager->setInitMessage(GameStateManager::InitMessageId::kVoltbot, "voltbot1");
+        manager->setNextState();
+        state.ResumeTiming();
+
+        manager->update(Controls{});
+        manager->draw();
+        engine.flipScreen();
+
+        state.PauseTiming();
+        manager.reset();
+        state.ResumeTiming();
+    }
+    ServiceLocator::provideVideoService(nullptr);
+    state.SetLabel(level);
+}
+
+}  // namespace
+
+BENCHMARK(loadLevel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

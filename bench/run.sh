@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, Google Benchmark) and prints every figure as a table:
+#   bench/run.sh                 # build into build-bench/ and run everything
+#   BUILD=/tmp/b bench/run.sh    # another build directory
+# Needs libbenchmark-dev, valgrind and python3; uses xvfb-run and hyperfine when present.
+# Each figure is compared with a bare SDL program measured in the same run.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD:-$root/build-bench}"
+out="$build/bench-results"
+mkdir -p "$out"
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRELIX_TESTS=OFF \
+    -DKESTRELIX_BENCHMARKS=ON >/dev/null
+cmake --build "$build" -j2 --target kestrelix-bench-draw kestrelix-bench-load \
+    kestrelix-bench-frames kestrelix-bench-startup bare-startup >/dev/null
+bin="$build/bench"
+cd "$root/data"
+export SDL_AUDIODRIVER=dummy
+
+run_gbench() {  # name, output file, extra args...
+    local program="$1" file="$2"
+    shift 2
+    "$program" --benchmark_repetitions=7 --benchmark_report_aggregates_only=true \
+        --benchmark_format=json --benchmark_out="$file" --benchmark_out_format=json \
+        "$@" >/dev/null
+}
+
+echo "(a) draw: level frame vs bare copies, dummy driver" >&2
+SDL_VIDEODRIVER=dummy run_gbench "$bin/kestrelix-bench-draw" "$out/draw-dummy.json" \
+    --benchmark_repetitions=5
+if command -v xvfb-run >/dev/null; then
+    echo "(a) draw under Xvfb" >&2
+    # The server may not be up at once when other X servers start beside it: one retry.
+    for attempt in 1 2; do
+        if xvfb-run -a -s "-screen 0 1024x768x24" env SDL_VIDEODRIVER=x11 \
+            "$bin/kestrelix-bench-draw" --benchmark_repetitions=5 \
+            --benchmark_report_aggregates_only=true --benchmark_out="$out/draw-xvfb.json" \
+            --benchmark_out_format=json >/dev/null; then
+            break
+        fi
+        rm -f "$out/draw-xvfb.json"
+        echo "Xvfb run $attempt failed" >&2
+        sleep 2
+    done
+fi
+
+echo "(a, b) instruction counts under callgrind" >&2
+count() {  # mode frames level multiplier -> instructions
+    valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.$1.$2" \
+        "$bin/kestrelix-bench-frames" "$1" "$2" "$3" "$4" 2>&1 |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+}
+: >"$out/callgrind.txt"
+for level in Sablex Corvane; do
+    for run in "update 1000 1" "draw 20 1" "bare 20 1" "draw 5 3" "bare 5 3"; do
+        set -- $run
+        n1="$(count "$1" "$2" "$level" "$3")"
+        n2="$(count "$1" "$(($2 * 2))" "$level" "$3")"
+        echo "$level $1 $3 $2 $n1 $n2" >>"$out/callgrind.txt"
+    done
+done
+
+echo "(c) level loading (the switch frame)" >&2
+SDL_VIDEODRIVER=dummy run_gbench "$bin/kestrelix-bench-load" "$out/load.json"
+
+echo "(d) start-up to the first presented frame, 21 launches each" >&2
+launches() {  # program -> one duration in ms per line
+    for _ in $(seq 21); do
+        local start end
+        start="$(date +%s%N)"
+        "$1"
+        end="$(date +%s%N)"
+        echo "$(((end - start) / 1000))" | awk '{ printf "%.3f\n", $1 / 1000 }'
+    done
+}
+SDL_VIDEODRIVER=dummy launches "$bin/kestrelix-bench-startup" >"$out/startup-game.txt"
+SDL_VIDEODRIVER=dummy launches "$bin/bare-startup" >"$out/startup-bare.txt"
+
+python3 - "$out" <<'PY'
+import json, statistics, sys, os
+out = sys.argv[1]
+
+def medians(path):
+    with open(path) as f:
+        data = json.load(f)
+    result = {}
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            result[b["run_name"]] = b
+    return result
+
+levels = {"0": "Sablex", "1": "Corvane"}
+print("| figure | value | target |")
+print("|---|---|---|")
+for name, label in (("draw-dummy.json", "dummy driver"), ("draw-xvfb.json", "Xvfb")):
+    path = os.path.join(out, name)
+    if not os.path.exists(path):
+        continue
+    for key, b in sorted(medians(path).items()):
+        multiplier, level = key.split("/")[1:3]
+        print(f"| (a) draw, {levels[level]}, x{multiplier}, {label} | {b['levelUs']:.0f} us vs bare "
+              f"{b['bareUs']:.0f} us = {b['ratio']:.3f}x | <= 1.10x |")
+
+counts = {}
+with open(os.path.join(out, "callgrind.txt")) as f:
+    for line in f:
+        level, mode, multiplier, n, a, b = line.split()
+        counts[(level, mode, multiplier)] = (int(b) - int(a)) / int(n)
+for level in ("Sablex", "Corvane"):
+    for multiplier in ("1", "3"):
+        draw, bare = counts[(level, "draw", multiplier)], counts[(level, "bare", multiplier)]
+        print(f"| (a) draw instructions, {level}, x{multiplier} | {draw:,.0f} vs bare {bare:,.0f} = "
+              f"{draw / bare:.3f}x | <= 1.10x |")
+    upd, draw = counts[(level, "update", "1")], counts[(level, "draw", "1")]
+    print(f"| (b) update, {level} | {upd:,.0f} instructions = {100 * upd / draw:.2f}% of one draw "
+          f"(x1) | < 1% |")
+
+m = medians(os.path.join(out, "load.json"))
+for key, b in sorted(m.items()):
+    print(f"| (c) load {levels[key.split('/')[1]]} | {b['real_time']:.2f} ms | < 5 ms |")
+
+def med(path):
+    with open(path) as f:
+        return statistics.median(float(x) for x in f if x.strip())
+game = med(os.path.join(out, "startup-game.txt"))
+bare = med(os.path.join(out, "startup-bare.txt"))
+print(f"| (d) start-up, median of 21 | {game:.1f} ms vs bare {bare:.1f} ms = {game / bare:.2f}x "
+      f"| <= 1.5x |")
+PY

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "engine/controls.h"
+
+// A replay's input: held-key spans, one per line ("30 right", "1 right jump", "40 -"),
+// optionally preceded by header lines naming the level, the character file and the
+// checksum of the data the script was recorded against. The spans are turned into one
+// Controls record per update frame with exactly the engine's key rules, so a replay sees
+// the same press, release and direction edges a player holding those keys would produce.
+class InputScript {
+  public:
+    // The six keys a script can hold, named as in the script.
+    enum class Key { kLeft, kRight, kUp, kDown, kJump, kShoot };
+
+    struct Span {
+        int frames = 0;
+        // Keys held during the span, in the order written: when two new keys of one axis
+        // go down at the same span boundary, the one written last counts as pressed last.
+        std::vector<Key> keys;
+        int line = 0;
+    };
+
+    // A span longer than this is surely a typo; it would also be an hour of play.
+    static constexpr int kMaxSpanFrames = 216000;
+    // All spans together: at most ten hours at 60 frames per second.
+    static constexpr long long kMaxTotalFrames = 2160000;
+
+    // Reads a script; a malformed line throws LoadError("<name>:<line>", problem).
+    static InputScript parse(std::istream& in, const std::string& name);
+    static InputScript parseFile(const std::string& path);
+
+    const std::string& level() const { return m_level; }
+    const std::string& character() const { return m_character; }
+    const std::string& checksum() const { return m_checksum; }
+    const std::vector<Span>& spans() const { return m_spans; }
+    // Update frames the spans cover.
+    int frameCount() const { return m_frameCount; }
+
+    // One record per update frame: element 0 is frame 1. Past the last span nothing is
+    // held (the keys still held are released in the first frame after it).
+    std::vector<Controls> toControls(int frames) const;
+
+    static const char* keyName(Key key);
+
+  private:
+    std::string m_level;
+    std::string m_character;
+    std::string m_checksum;
+    std::vector<Span> m_spans;
+    int m_frameCount = 0;
+};
+
+// The engine's event rules on a bare Controls record, so that tools and tests can derive
+// the record without SDL. beginFrame is what every unpaused frame's event handling does
+// first; keyDown and keyUp are the effects of one key event.
+namespace controlrules {
+void beginFrame(Controls& controls);
+void keyDown(Controls& controls, InputScript::Key key);
+void keyUp(Controls& controls, InputScript::Key key);
+}  // namespace controlrules

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/controls.h"
+
+class GameStateManager;
+class Level;
+
+// Runs a real level the way the game does, without the main loop's clock: a state
+// manager whose stage select has just confirmed the level and character, then one call
+// of advance() per frame. Frame numbering of a replay:
+// - frame 0 is the switch frame: the level is created and drawn, with no update;
+// - frame k >= 1 is level.update(controls of frame k) then level.draw().
+// Draws go to whatever video service is installed in the ServiceLocator.
+class ReplaySession {
+  public:
+    ReplaySession(const std::string& levelName, const std::string& characterPath);
+    ~ReplaySession();
+    ReplaySession(const ReplaySession&) = delete;
+    ReplaySession& operator=(const ReplaySession&) = delete;
+
+    // Runs the next frame with the given input.
+    void advance(const Controls& controls);
+
+    Level& level() { return *m_level; }
+    int frame() const { return m_frame; }
+
+  private:
+    std::unique_ptr<GameStateManager> m_manager;
+    Level* m_level = nullptr;
+    int m_frame = 0;
+};
