@@ -190,8 +190,12 @@ void Level::scrollCamera() {
 
 void Level::draw() {
     VideoService* video = ServiceLocator::getVideoService();
-    // Absent screens and the margins of a scroll show black, not the previous frame.
-    video->clearScreen();
+    // Where the view overlaps an absent screen or leaves the map, the picture would keep
+    // the previous frame's pixels there; it is cleared to black first. A view the map covers
+    // is painted whole by its tiles, so the clear is skipped.
+    if (!m_map->coversView(*m_camera.getAngleOfView())) {
+        video->clearScreen();
+    }
     m_map->draw(m_camera);
     if (m_phase == kReady) {
         if (m_readyVisible && m_readyBitmap.texture != nullptr) {

@@ -341,17 +341,21 @@ int Map::getTeleportStopPosY() const {
     return m_teleportStopPosY;
 }
 
+Map::ScreenSpan Map::screensUnder(const Rect& view) const {
+    return ScreenSpan{floorDiv(view.x, kScreenWidth),
+                      floorDiv(static_cast<long long>(view.x) + kScreenWidth - 1, kScreenWidth),
+                      floorDiv(view.y, kScreenHeight),
+                      floorDiv(static_cast<long long>(view.y) + kScreenHeight - 1, kScreenHeight)};
+}
+
 void Map::draw(Camera& camera) {
-    const Rect* view = camera.getAngleOfView();
     // Every screen the view overlaps, up to two across and two down, in storage order.
-    const long long firstColumn = std::max(floorDiv(view->x, kScreenWidth), 0LL);
+    const ScreenSpan span = screensUnder(*camera.getAngleOfView());
+    const long long firstColumn = std::max(span.firstColumn, 0LL);
     const long long lastColumn =
-        std::min(floorDiv(static_cast<long long>(view->x) + kScreenWidth - 1, kScreenWidth),
-                 static_cast<long long>(m_screensPerRow) - 1);
-    const long long firstRow = std::max(floorDiv(view->y, kScreenHeight), 0LL);
-    const long long lastRow =
-        std::min(floorDiv(static_cast<long long>(view->y) + kScreenHeight - 1, kScreenHeight),
-                 static_cast<long long>(m_screenRows) - 1);
+        std::min(span.lastColumn, static_cast<long long>(m_screensPerRow) - 1);
+    const long long firstRow = std::max(span.firstRow, 0LL);
+    const long long lastRow = std::min(span.lastRow, static_cast<long long>(m_screenRows) - 1);
     for (long long row = firstRow; row <= lastRow; ++row) {
         for (long long column = firstColumn; column <= lastColumn; ++column) {
             const int n = static_cast<int>(row * m_screensPerRow + column);
@@ -360,6 +364,22 @@ void Map::draw(Camera& camera) {
             }
         }
     }
+}
+
+bool Map::coversView(const Rect& view) const {
+    const ScreenSpan span = screensUnder(view);
+    if (span.firstColumn < 0 || span.lastColumn >= m_screensPerRow || span.firstRow < 0 ||
+        span.lastRow >= m_screenRows) {
+        return false;
+    }
+    for (long long row = span.firstRow; row <= span.lastRow; ++row) {
+        for (long long column = span.firstColumn; column <= span.lastColumn; ++column) {
+            if (!hasScreen(static_cast<int>(row * m_screensPerRow + column))) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void Map::drawScreen(int n, Camera& camera) {

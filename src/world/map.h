@@ -63,6 +63,9 @@ class Map {
     int getTeleportStartYSpeed() const;
     int getTeleportStopPosY() const;
     void draw(Camera& camera);
+    // Whether drawing this view paints every pixel of it: every screen it overlaps lies
+    // inside the map and is present. Otherwise the level clears the picture first.
+    bool coversView(const Rect& view) const;
 
     // Movement and ladder queries.
     int getMaxXDelta(Rect box, Direction::type direction) const;
@@ -88,6 +91,14 @@ class Map {
     void loadTileMap(const char* path);
     void checkTileSheet(const char* sheetPath, const char* mapPath) const;
     void loadBoundaries(IniDictionary& levels, const char* levelName);
+    // The screen columns and rows a view overlaps, before clamping to the map.
+    struct ScreenSpan {
+        long long firstColumn;
+        long long lastColumn;
+        long long firstRow;
+        long long lastRow;
+    };
+    ScreenSpan screensUnder(const Rect& view) const;
     void drawScreen(int n, Camera& camera);
     // The screen at screen column and row, or null when absent or outside the map.
     const Screen* screenAt(int column, int row) const;

@@ -113,7 +113,7 @@ TEST_F(StateSwitch, ConfirmingFrameDrawsTheMenuAndTheNextBuildsTheLevelWithoutUp
     EXPECT_TRUE(loaded("enemy.bmp"));
     EXPECT_FALSE(files.video.screenCopiesOf("tiles.bmp").empty()) << "the level is drawn";
     EXPECT_TRUE(files.video.screenCopiesOf("selector.bmp").empty());
-    ASSERT_FALSE(files.video.callsOf(Kind::kClear).empty());
+    EXPECT_TRUE(files.video.callsOf(Kind::kClear).empty()) << "the map paints the whole view";
 
     // Frame N+2: the first update.
     frame();

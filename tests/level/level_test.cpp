@@ -276,14 +276,33 @@ TEST(ScreenTransition, AStartWhileTheAfterScrollWaitEndsIsNotLost) {
     }
 }
 
-TEST(LevelDrawing, ClearsThenDrawsMapEnemyAndPlayerInThatOrder) {
+TEST(LevelDrawing, ClearsThePictureOnlyWhereTheMapLeavesPartOfItUnpainted) {
+    LevelFixture game;
+    Level& level = game.start();
+    game.frame();
+    game.video.clearCalls();
+    level.draw();  // the view lies on a present screen: its tiles paint every pixel
+    EXPECT_TRUE(game.video.callsOf(Kind::kClear).empty());
+
+    level.getCamera().move(0, 10);  // across both screen rows, both present
+    game.video.clearCalls();
+    level.draw();
+    EXPECT_TRUE(game.video.callsOf(Kind::kClear).empty());
+
+    level.getCamera().move(0, 240);  // half below the map: black there, not the last frame
+    game.video.clearCalls();
+    level.draw();
+    ASSERT_FALSE(game.video.calls.empty());
+    EXPECT_EQ(game.video.calls.front().kind, Kind::kClear);
+}
+
+TEST(LevelDrawing, DrawsMapEnemyAndPlayerInThatOrder) {
     LevelFixture game;
     Level& level = game.start();
     game.frame();
     game.video.clearCalls();
     level.draw();
     ASSERT_FALSE(game.video.calls.empty());
-    EXPECT_EQ(game.video.calls.front().kind, Kind::kClear);
     int lastMap = -1;
     int enemy = -1;
     int player = -1;

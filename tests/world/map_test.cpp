@@ -264,6 +264,19 @@ TEST_F(MapDrawing, SkipsAbsentScreensAndAnythingOutsideTheMap) {
     EXPECT_EQ(drawAt(*map, video, 0, 500), (Screens{}));
 }
 
+TEST_F(MapDrawing, CoversOnlyViewsWhoseScreensAreAllPresent) {
+    auto rows = blankScreens(3, 2);
+    fillScreen(rows, 2, 1, 'x');
+    const auto map = load(level(rows, {{0, 0, 768, 240}}));
+    EXPECT_TRUE(map->coversView(Rect{0, 0, 256, 240}));
+    EXPECT_TRUE(map->coversView(Rect{260, 0, 256, 240}));
+    EXPECT_TRUE(map->coversView(Rect{100, 10, 256, 240}));
+    EXPECT_FALSE(map->coversView(Rect{260, 10, 256, 240}));  // screen 5 is absent
+    EXPECT_FALSE(map->coversView(Rect{-1, 0, 256, 240}));    // left of the map
+    EXPECT_FALSE(map->coversView(Rect{0, 241, 256, 240}));   // below the map
+    EXPECT_FALSE(map->coversView(Rect{513, 0, 256, 240}));   // right of the map
+}
+
 TEST_F(MapDrawing, DrawsEachTileInStorageOrderWithItsPicture) {
     auto rows = blankScreens(2, 1);
     setTileAt(rows, 272, 0, '#');
