@@ -11,10 +11,10 @@
 
 #include "barecopies.h"
 #include "benchlevel.h"
+#include "common/headlessvideo.h"
 #include "countingvideo.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
-#include "headlessvideo.h"
 #include "states/level.h"
 
 int main(int argc, char* argv[]) {

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "headlessvideo.h"
+#include "common/headlessvideo.h"
 #include "scratchdir.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "checksum.h"
+#include "common/headlessvideo.h"
 #include "config/loaderror.h"
-#include "headlessvideo.h"
 #include "scratchdir.h"
 #include "tracediff.h"
 #include "tracewriter.h"

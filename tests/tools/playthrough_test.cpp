@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "check/nullvideo.h"
+#include "common/headlessvideo.h"
 #include "engine/controls.h"
 #include "player/voltbot.h"
 #include "scratchdir.h"
@@ -131,8 +131,8 @@ class Pilot {
 
   private:
     ScratchDir m_scratch;
-    NullVideo m_video;
-    ScopedNullVideoFor m_service{&m_video};
+    HeadlessVideo m_video;
+    ScopedVideo m_service{&m_video};
     std::unique_ptr<GameStateManager> m_manager;
     Level* m_level = nullptr;
     Controls m_controls{};

@@ -6,13 +6,13 @@
 #include <string>
 #include <utility>
 
+#include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "engine/controls.h"
 #include "engine/servicelocator.h"
 #include "engine/videoservice.h"
 #include "gfx/sprite.h"
-#include "nullvideo.h"
 #include "player/fixedpoint.h"
 #include "player/voltbot.h"
 #include "states/gamestatemanager.h"
@@ -61,7 +61,8 @@ class Checker {
     void checkPair(const std::string& levelName, const Map& map, const Character& character);
     void checkArrival(const std::string& levelName, const Character& character);
 
-    ScopedNullVideo m_service;
+    HeadlessVideo m_video;
+    ScopedVideo m_service{&m_video};
     std::vector<Problem> m_problems;
     std::vector<Character> m_characters;
 };
@@ -95,7 +96,7 @@ void Checker::checkSprite(const IniDictionary& character) {
     for (int s = 0; s < sheets && s < kMaxListed; ++s) {
         const std::string sheet =
             character.getCStringValue(numbered("spritesheet", s).c_str(), "Spritesheets", "empty");
-        const auto size = m_service.video().sizeOf(sheet);
+        const auto size = m_video.sizeOf(sheet);
         if (size.first == 0) {
             continue;  // not loaded: the sprite loader has reported it
         }

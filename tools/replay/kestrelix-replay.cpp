@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "checksum.h"
+#include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
-#include "headlessvideo.h"
 #include "inputscript.h"
 #include "replaysession.h"
 #include "states/gamestatemanager.h"

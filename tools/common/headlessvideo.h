@@ -1,7 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
 
+#include "engine/servicelocator.h"
 #include "engine/videoservice.h"
 
 // A video service for runs without a picture: it draws nothing, records nothing and opens
@@ -22,8 +26,27 @@ class HeadlessVideo : public VideoService {
     // cannot be read or is not a BMP of a usable size.
     static void readBmpSize(const char* path, int& width, int& height);
 
+    // The size of a picture loaded before, or {0, 0}: the content check compares sprite
+    // rectangles with the sheets they are cut from.
+    std::pair<int, int> sizeOf(const std::string& path) const;
+
   private:
     void assignHandle(Bitmap& bitmap);
 
     std::uintptr_t m_nextHandle = 1;
+    std::map<std::string, std::pair<int, int>> m_sizes;
+};
+
+// Installs a video service for the lifetime of the object and puts the previous one back.
+class ScopedVideo {
+  public:
+    explicit ScopedVideo(VideoService* service) : m_previous(ServiceLocator::getVideoService()) {
+        ServiceLocator::provideVideoService(service);
+    }
+    ~ScopedVideo() { ServiceLocator::provideVideoService(m_previous); }
+    ScopedVideo(const ScopedVideo&) = delete;
+    ScopedVideo& operator=(const ScopedVideo&) = delete;
+
+  private:
+    VideoService* m_previous;
 };

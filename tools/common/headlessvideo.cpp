@@ -1,4 +1,4 @@
-#include "headlessvideo.h"
+#include "common/headlessvideo.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -72,7 +72,13 @@ void HeadlessVideo::loadBitmap(Bitmap& bitmap, char const* path) {
     int width = 0;
     int height = 0;
     readBmpSize(path, width, height);
+    m_sizes[path] = {width, height};
     assignHandle(bitmap);
     bitmap.width = static_cast<std::uint16_t>(width);
     bitmap.height = static_cast<std::uint16_t>(height);
+}
+
+std::pair<int, int> HeadlessVideo::sizeOf(const std::string& path) const {
+    const auto found = m_sizes.find(path);
+    return found == m_sizes.end() ? std::pair<int, int>{0, 0} : found->second;
 }
