@@ -439,3 +439,27 @@ int GameEngine::flipScreen() {
     SDL_RenderPresent(m_renderer);
     return 0;
 }
+
+void GameEngine::saveScreenToBmp(const std::string& path) {
+    int width = 0;
+    int height = 0;
+    SDL_GetRendererOutputSize(m_renderer, &width, &height);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (surface == nullptr) {
+        throw LoadError(path, SDL_GetError());
+    }
+    const int read = SDL_RenderReadPixels(m_renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
+                                          surface->pixels, surface->pitch);
+    SDL_Surface* rgb =
+        read == 0 ? SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_BGR24, 0) : nullptr;
+    SDL_FreeSurface(surface);
+    if (rgb == nullptr) {
+        throw LoadError(path, SDL_GetError());
+    }
+    const int saved = SDL_SaveBMP(rgb, path.c_str());
+    SDL_FreeSurface(rgb);
+    if (saved != 0) {
+        throw LoadError(path, "cannot be written");
+    }
+}

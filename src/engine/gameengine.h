@@ -46,6 +46,9 @@ class GameEngine : public VideoService {
     int getPixelMultiplier() const { return m_pixelMultiplier; }
     // For tests that read the picture back.
     SDL_Renderer* renderer() const { return m_renderer; }
+    // Reads the whole window back and writes it as a 24-bit BMP (for the trace tool's
+    // pictures); LoadError when the picture cannot be read or written.
+    void saveScreenToBmp(const std::string& path);
 
     // Checks the headers of a BMP file against the file's real size and the limits above,
     // before SDL believes them; throws LoadError(path, problem) when they do not hold.

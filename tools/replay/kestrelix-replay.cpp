@@ -1,9 +1,7 @@
 // kestrelix-replay: plays a level headless from a small input script and prints one CSV
 // row per frame, compares a replay with a golden trace, stamps scripts with the checksum
 // of the data, and renders a chosen frame (or the menu) into a BMP through the real
-// engine. See docs/replay.md.
-#include <SDL.h>
-
+// engine. See "Replays and physics traces" in the README.
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -137,32 +135,6 @@ class InstalledVideo {
     InstalledVideo& operator=(const InstalledVideo&) = delete;
 };
 
-// Reads the whole window back and writes it as a 24-bit BMP.
-void savePicture(GameEngine& engine, const std::string& path) {
-    SDL_Renderer* renderer = engine.renderer();
-    int width = 0;
-    int height = 0;
-    SDL_GetRendererOutputSize(renderer, &width, &height);
-    SDL_Surface* surface =
-        SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
-    if (surface == nullptr) {
-        throw LoadError(path, SDL_GetError());
-    }
-    const int read = SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
-                                          surface->pixels, surface->pitch);
-    SDL_Surface* rgb =
-        read == 0 ? SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_BGR24, 0) : nullptr;
-    SDL_FreeSurface(surface);
-    if (rgb == nullptr) {
-        throw LoadError(path, SDL_GetError());
-    }
-    const int saved = SDL_SaveBMP(rgb, path.c_str());
-    SDL_FreeSurface(rgb);
-    if (saved != 0) {
-        throw LoadError(path, "cannot be written");
-    }
-}
-
 std::unique_ptr<GameEngine> openEngine() {
     // Only the tool asks for the dummy driver, and only when nobody chose another one
     // (under Xvfb a caller may want x11). One logical pixel per output pixel.
@@ -176,7 +148,7 @@ int renderMenu(const Options& options) {
         InstalledVideo installed(engine.get());
         GameStateManager manager;
         manager.draw();
-        savePicture(*engine, options.picture);
+        engine->saveScreenToBmp(options.picture);
     }
     return 0;
 }
@@ -215,7 +187,7 @@ int run(const Options& options) {
             engine->flipScreen();
             session.advance(frameControls);
         }
-        savePicture(*engine, options.picture);
+        engine->saveScreenToBmp(options.picture);
         return 0;
     }
 
