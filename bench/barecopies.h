@@ -38,8 +38,12 @@ class BareCopies {
     BareCopies(const BareCopies&) = delete;
     BareCopies& operator=(const BareCopies&) = delete;
 
-    void drawFrame() {
-        for (const SDL_Rect& copy : m_copies) {
+    void drawFrame() { drawFrame(m_copies); }
+
+    // Another frame's copies from the same texture; each must be no larger than the
+    // largest copy the texture was made for.
+    void drawFrame(const std::vector<SDL_Rect>& copies) {
+        for (const SDL_Rect& copy : copies) {
             const bool tile = copy.w == m_tileSide && copy.h == m_tileSide;
             const SDL_Rect from{tile ? 0 : m_half, 0, copy.w, copy.h};
             SDL_RenderCopy(m_renderer, m_texture, &from, &copy);

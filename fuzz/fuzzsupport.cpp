@@ -239,14 +239,8 @@ std::uint64_t Random::next() {
 namespace fuzz {
 
 void InputReplay::frame(std::uint8_t keys) {
-    Controls& c = m_controls;
     if (!m_paused) {
-        c.prevDirX = c.dirX;
-        c.prevDirY = c.dirY;
-        c.shootPressed = false;
-        c.shootReleased = false;
-        c.jumpPressed = false;
-        c.jumpReleased = false;
+        m_controls.beginFrame();
     }
     if (m_stepPending) {
         m_paused = true;
@@ -256,59 +250,23 @@ void InputReplay::frame(std::uint8_t keys) {
     const std::uint8_t downs = held & ~m_held;
     const std::uint8_t ups = m_held & ~held;
     m_held = held;
+    static constexpr struct {
+        std::uint8_t bit;
+        Controls::Key key;
+    } kKeys[] = {{kLeft, Controls::Key::kLeft},   {kRight, Controls::Key::kRight},
+                 {kUp, Controls::Key::kUp},       {kDown, Controls::Key::kDown},
+                 {kShoot, Controls::Key::kShoot}, {kJump, Controls::Key::kJump}};
     // Releases first, then presses: one frame's events in the order a player makes them
     // when switching from one arrow to the other.
-    if (ups & kLeft) {
-        c.leftHeld = false;
-        c.dirX = c.rightHeld ? Direction::kRight : Direction::kNone;
+    for (const auto& k : kKeys) {
+        if (ups & k.bit) {
+            m_controls.release(k.key);
+        }
     }
-    if (ups & kRight) {
-        c.rightHeld = false;
-        c.dirX = c.leftHeld ? Direction::kLeft : Direction::kNone;
-    }
-    if (ups & kUp) {
-        c.upHeld = false;
-        c.dirY = c.downHeld ? Direction::kDown : Direction::kNone;
-    }
-    if (ups & kDown) {
-        c.downHeld = false;
-        c.dirY = c.upHeld ? Direction::kUp : Direction::kNone;
-    }
-    if (ups & kShoot) {
-        c.shootPressed = false;
-        c.shootHeld = false;
-        c.shootReleased = true;
-    }
-    if (ups & kJump) {
-        c.jumpPressed = false;
-        c.jumpHeld = false;
-        c.jumpReleased = true;
-    }
-    if (downs & kLeft) {
-        c.dirX = Direction::kLeft;
-        c.leftHeld = true;
-    }
-    if (downs & kRight) {
-        c.dirX = Direction::kRight;
-        c.rightHeld = true;
-    }
-    if (downs & kUp) {
-        c.dirY = Direction::kUp;
-        c.upHeld = true;
-    }
-    if (downs & kDown) {
-        c.dirY = Direction::kDown;
-        c.downHeld = true;
-    }
-    if (downs & kShoot) {
-        c.shootPressed = true;
-        c.shootHeld = true;
-        c.shootReleased = false;
-    }
-    if (downs & kJump) {
-        c.jumpPressed = true;
-        c.jumpHeld = true;
-        c.jumpReleased = false;
+    for (const auto& k : kKeys) {
+        if (downs & k.bit) {
+            m_controls.press(k.key);
+        }
     }
     if (keys & kEnter) {
         m_paused = !m_paused;

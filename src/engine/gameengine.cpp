@@ -325,12 +325,7 @@ void GameEngine::unloadBitmap(Bitmap& bitmap) {
 
 void GameEngine::handleEvents() {
     if (!m_paused) {
-        m_controls.prevDirX = m_controls.dirX;
-        m_controls.prevDirY = m_controls.dirY;
-        m_controls.shootPressed = false;
-        m_controls.shootReleased = false;
-        m_controls.jumpPressed = false;
-        m_controls.jumpReleased = false;
+        m_controls.beginFrame();
     }
     if (m_stepPending) {
         m_paused = true;
@@ -357,81 +352,48 @@ void GameEngine::handleEvents() {
     }
 }
 
-void GameEngine::handleKeyDown(SDL_Keycode key) {
-    Controls& c = m_controls;
+bool GameEngine::gameKey(SDL_Keycode key, Controls::Key& gameKey) {
     switch (key) {
         case SDLK_RIGHT:
-            c.dirX = Direction::kRight;
-            c.rightHeld = true;
-            break;
+            gameKey = Controls::Key::kRight;
+            return true;
         case SDLK_LEFT:
-            c.dirX = Direction::kLeft;
-            c.leftHeld = true;
-            break;
+            gameKey = Controls::Key::kLeft;
+            return true;
         case SDLK_DOWN:
-            c.dirY = Direction::kDown;
-            c.downHeld = true;
-            break;
+            gameKey = Controls::Key::kDown;
+            return true;
         case SDLK_UP:
-            c.dirY = Direction::kUp;
-            c.upHeld = true;
-            break;
+            gameKey = Controls::Key::kUp;
+            return true;
         case SDLK_b:
-            c.shootPressed = true;
-            c.shootHeld = true;
-            c.shootReleased = false;
-            break;
+            gameKey = Controls::Key::kShoot;
+            return true;
         case SDLK_SPACE:
-            c.jumpPressed = true;
-            c.jumpHeld = true;
-            c.jumpReleased = false;
-            break;
-        case SDLK_RETURN:
-            m_paused = !m_paused;
-            break;
-        case SDLK_TAB:
-            // One update runs in this frame; the next frame's event handling pauses again.
-            if (m_paused) {
-                m_paused = false;
-                m_stepPending = true;
-            }
-            break;
+            gameKey = Controls::Key::kJump;
+            return true;
         default:
-            break;
+            return false;
+    }
+}
+
+void GameEngine::handleKeyDown(SDL_Keycode key) {
+    Controls::Key pressed = Controls::Key::kLeft;
+    if (gameKey(key, pressed)) {
+        m_controls.press(pressed);
+    } else if (key == SDLK_RETURN) {
+        m_paused = !m_paused;
+    } else if (key == SDLK_TAB && m_paused) {
+        // One update runs in this frame; the next frame's event handling pauses again.
+        m_paused = false;
+        m_stepPending = true;
     }
 }
 
 void GameEngine::handleKeyUp(SDL_Keycode key) {
-    Controls& c = m_controls;
-    switch (key) {
-        case SDLK_RIGHT:
-            c.rightHeld = false;
-            c.dirX = c.leftHeld ? Direction::kLeft : Direction::kNone;
-            break;
-        case SDLK_LEFT:
-            c.leftHeld = false;
-            c.dirX = c.rightHeld ? Direction::kRight : Direction::kNone;
-            break;
-        case SDLK_DOWN:
-            c.downHeld = false;
-            c.dirY = c.upHeld ? Direction::kUp : Direction::kNone;
-            break;
-        case SDLK_UP:
-            c.upHeld = false;
-            c.dirY = c.downHeld ? Direction::kDown : Direction::kNone;
-            break;
-        case SDLK_b:
-            c.shootPressed = false;
-            c.shootHeld = false;
-            c.shootReleased = true;
-            break;
-        case SDLK_SPACE:
-            c.jumpPressed = false;
-            c.jumpHeld = false;
-            c.jumpReleased = true;
-            break;
-        default:
-            break;
+    Controls::Key released = Controls::Key::kLeft;
+    if (gameKey(key, released)) {
+        m_controls.release(released);
     }
 }
 

@@ -62,6 +62,8 @@ class GameEngine : public VideoService {
     void releaseSdl();
     [[noreturn]] void failConstruction(const std::string& what, const std::string& problem);
     SDL_Rect sourceRectangle(const Bitmap& source, const Rect* sourceRect) const;
+    // The game key an SDL key stands for; false for every other key.
+    static bool gameKey(SDL_Keycode key, Controls::Key& gameKey);
     void handleKeyDown(SDL_Keycode key);
     void handleKeyUp(SDL_Keycode key);
     SDL_Surface* enlarge(SDL_Surface* source) const;

@@ -177,17 +177,17 @@ std::vector<Controls> InputScript::toControls(int frames) const {
         }
         const std::vector<Key>& wanted = span != m_spans.end() ? span->keys : kNothing;
 
-        controlrules::beginFrame(controls);
+        controls.beginFrame();
         // Releases first: a key let go and another pressed at the same boundary end with
         // the new one's direction either way, and a release never undoes a press.
         for (Key key : held) {
             if (!contains(wanted, key)) {
-                controlrules::keyUp(controls, key);
+                controls.release(key);
             }
         }
         for (Key key : wanted) {
             if (!contains(held, key)) {
-                controlrules::keyDown(controls, key);
+                controls.press(key);
             }
         }
         held = wanted;
@@ -198,78 +198,3 @@ std::vector<Controls> InputScript::toControls(int frames) const {
     }
     return result;
 }
-
-namespace controlrules {
-
-void beginFrame(Controls& controls) {
-    controls.prevDirX = controls.dirX;
-    controls.prevDirY = controls.dirY;
-    controls.shootPressed = false;
-    controls.shootReleased = false;
-    controls.jumpPressed = false;
-    controls.jumpReleased = false;
-}
-
-void keyDown(Controls& controls, InputScript::Key key) {
-    switch (key) {
-        case InputScript::Key::kRight:
-            controls.dirX = Direction::kRight;
-            controls.rightHeld = true;
-            break;
-        case InputScript::Key::kLeft:
-            controls.dirX = Direction::kLeft;
-            controls.leftHeld = true;
-            break;
-        case InputScript::Key::kDown:
-            controls.dirY = Direction::kDown;
-            controls.downHeld = true;
-            break;
-        case InputScript::Key::kUp:
-            controls.dirY = Direction::kUp;
-            controls.upHeld = true;
-            break;
-        case InputScript::Key::kShoot:
-            controls.shootPressed = true;
-            controls.shootHeld = true;
-            controls.shootReleased = false;
-            break;
-        case InputScript::Key::kJump:
-            controls.jumpPressed = true;
-            controls.jumpHeld = true;
-            controls.jumpReleased = false;
-            break;
-    }
-}
-
-void keyUp(Controls& controls, InputScript::Key key) {
-    switch (key) {
-        case InputScript::Key::kRight:
-            controls.rightHeld = false;
-            controls.dirX = controls.leftHeld ? Direction::kLeft : Direction::kNone;
-            break;
-        case InputScript::Key::kLeft:
-            controls.leftHeld = false;
-            controls.dirX = controls.rightHeld ? Direction::kRight : Direction::kNone;
-            break;
-        case InputScript::Key::kDown:
-            controls.downHeld = false;
-            controls.dirY = controls.upHeld ? Direction::kUp : Direction::kNone;
-            break;
-        case InputScript::Key::kUp:
-            controls.upHeld = false;
-            controls.dirY = controls.downHeld ? Direction::kDown : Direction::kNone;
-            break;
-        case InputScript::Key::kShoot:
-            controls.shootPressed = false;
-            controls.shootHeld = false;
-            controls.shootReleased = true;
-            break;
-        case InputScript::Key::kJump:
-            controls.jumpPressed = false;
-            controls.jumpHeld = false;
-            controls.jumpReleased = true;
-            break;
-    }
-}
-
-}  // namespace controlrules

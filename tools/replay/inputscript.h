@@ -14,7 +14,7 @@
 class InputScript {
   public:
     // The six keys a script can hold, named as in the script.
-    enum class Key { kLeft, kRight, kUp, kDown, kJump, kShoot };
+    using Key = Controls::Key;
 
     struct Span {
         int frames = 0;
@@ -53,12 +53,3 @@ class InputScript {
     std::vector<Span> m_spans;
     int m_frameCount = 0;
 };
-
-// The engine's event rules on a bare Controls record, so that tools and tests can derive
-// the record without SDL. beginFrame is what every unpaused frame's event handling does
-// first; keyDown and keyUp are the effects of one key event.
-namespace controlrules {
-void beginFrame(Controls& controls);
-void keyDown(Controls& controls, InputScript::Key key);
-void keyUp(Controls& controls, InputScript::Key key);
-}  // namespace controlrules
