@@ -161,40 +161,47 @@ InputScript InputScript::parse(std::istream& in, const std::string& name) {
     return script;
 }
 
+InputScript::Cursor::Cursor(const InputScript& script)
+    : m_script(script),
+      m_span(script.m_spans.begin()),
+      m_leftInSpan(m_span != script.m_spans.end() ? m_span->frames : 0) {
+    m_held.reserve(6);
+}
+
+Controls InputScript::Cursor::next() {
+    static const std::vector<Key> kNothing;
+    while (m_span != m_script.m_spans.end() && m_leftInSpan == 0) {
+        ++m_span;
+        m_leftInSpan = m_span != m_script.m_spans.end() ? m_span->frames : 0;
+    }
+    const std::vector<Key>& wanted = m_span != m_script.m_spans.end() ? m_span->keys : kNothing;
+
+    m_controls.beginFrame();
+    // Releases first: a key let go and another pressed at the same boundary end with
+    // the new one's direction either way, and a release never undoes a press.
+    for (Key key : m_held) {
+        if (!contains(wanted, key)) {
+            m_controls.release(key);
+        }
+    }
+    for (Key key : wanted) {
+        if (!contains(m_held, key)) {
+            m_controls.press(key);
+        }
+    }
+    m_held = wanted;
+    if (m_leftInSpan > 0) {
+        --m_leftInSpan;
+    }
+    return m_controls;
+}
+
 std::vector<Controls> InputScript::toControls(int frames) const {
     std::vector<Controls> result;
     result.reserve(static_cast<std::size_t>(std::max(frames, 0)));
-    Controls controls;
-    std::vector<Key> held;
-    static const std::vector<Key> kNothing;
-
-    auto span = m_spans.begin();
-    int leftInSpan = span != m_spans.end() ? span->frames : 0;
+    Cursor cursor(*this);
     for (int frame = 0; frame < frames; ++frame) {
-        while (span != m_spans.end() && leftInSpan == 0) {
-            ++span;
-            leftInSpan = span != m_spans.end() ? span->frames : 0;
-        }
-        const std::vector<Key>& wanted = span != m_spans.end() ? span->keys : kNothing;
-
-        controls.beginFrame();
-        // Releases first: a key let go and another pressed at the same boundary end with
-        // the new one's direction either way, and a release never undoes a press.
-        for (Key key : held) {
-            if (!contains(wanted, key)) {
-                controls.release(key);
-            }
-        }
-        for (Key key : wanted) {
-            if (!contains(held, key)) {
-                controls.press(key);
-            }
-        }
-        held = wanted;
-        result.push_back(controls);
-        if (leftInSpan > 0) {
-            --leftInSpan;
-        }
+        result.push_back(cursor.next());
     }
     return result;
 }

@@ -40,8 +40,24 @@ class InputScript {
     // Update frames the spans cover.
     int frameCount() const { return m_frameCount; }
 
-    // One record per update frame: element 0 is frame 1. Past the last span nothing is
-    // held (the keys still held are released in the first frame after it).
+    // Walks the spans one update frame at a time, so a long replay needs no memory per
+    // frame. Past the last span nothing is held (the keys still held are released in the
+    // first frame after it). The script must outlive the cursor.
+    class Cursor {
+      public:
+        explicit Cursor(const InputScript& script);
+        // The record of the next update frame (the first call gives frame 1).
+        Controls next();
+
+      private:
+        const InputScript& m_script;
+        std::vector<Span>::const_iterator m_span;
+        int m_leftInSpan = 0;
+        Controls m_controls;
+        std::vector<Key> m_held;
+    };
+
+    // One record per update frame: element 0 is frame 1.
     std::vector<Controls> toControls(int frames) const;
 
     static const char* keyName(Key key);
