@@ -55,8 +55,14 @@ Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
         if (!character.wasRead()) {
             throw LoadError(characterPath, "cannot be opened");
         }
-        // ready may be 0: the first ready phase is then skipped.
+        // ready may be 0: the first ready phase is then skipped (and the one after a
+        // restart lasts one frame). Below that it would never end.
         m_readyDuration = character.getIntValue("ready", "Durations", 0);
+        if (m_readyDuration < 0) {
+            std::cerr << "kestrelix: " << character.path() << ": ready is " << m_readyDuration
+                      << ", using 1\n";
+            m_readyDuration = 1;
+        }
         m_readyBlinkInterval = atLeastOneFrame(character, "displayInterval", "ReadyMessage");
         m_scrollingDuration = atLeastOneFrame(character, "scrolling", "Durations");
         m_beforeScrollingDuration = character.getIntValue("beforeScrolling", "Durations", 0);

@@ -361,7 +361,7 @@ TEST(LevelLoading, RefusesMissingFilesAndUnknownLevels) {
 TEST(LevelLoading, PhaseLengthsBelowOneFrameAreRaisedWithAWarning) {
     LevelFixture game;
     game.writeCharacter(
-        "[Durations]\nready = 10\nscrolling = 0\nafterScrolling = -3\n"
+        "[Durations]\nready = -4\nscrolling = 0\nafterScrolling = -3\n"
         "[ReadyMessage]\ndisplayInterval = 0\n");
     testing::internal::CaptureStderr();
     Level& level = game.start();
@@ -370,11 +370,41 @@ TEST(LevelLoading, PhaseLengthsBelowOneFrameAreRaisedWithAWarning) {
               std::string::npos);
     EXPECT_NE(warnings.find("scrolling is 0, using 1"), std::string::npos);
     EXPECT_NE(warnings.find("afterScrolling is -3, using 1"), std::string::npos);
-    // The blink no longer divides by zero: the message flips every frame.
+    EXPECT_NE(warnings.find("ready is -4, using 1"), std::string::npos);
+    game.frame();
+    EXPECT_EQ(level.getPhase(), Level::kPlaying);  // one frame of ready, as for "ready = 1"
+}
+
+TEST(LevelLoading, ABlinkIntervalOfZeroFlipsTheMessageEveryFrame) {
+    LevelFixture game;
+    game.writeCharacter("[Durations]\nready = 10\n[ReadyMessage]\ndisplayInterval = 0\n");
+    testing::internal::CaptureStderr();
+    Level& level = game.start();
+    testing::internal::GetCapturedStderr();
     game.frame();
     const bool first = level.isReadyVisible();
     game.frame();
     EXPECT_NE(level.isReadyVisible(), first);
+}
+
+TEST(ReadyPhase, WithoutAFirstReadyPhaseARestartShowsOneFrameOfIt) {
+    LevelFixture game;  // "ready = 0"
+    Level& level = game.start();
+    game.frame();
+    const Controls right = LevelFixture::holding(Direction::kRight);
+    // Down into the lower row, then off its floor into the missing screen below.
+    ASSERT_TRUE(game.runUntil(
+        [&] {
+            return level.getPhase() == Level::kPlaying &&
+                   level.getMap()->getCurrentBoundary().y == 240 &&
+                   level.getPlayer()->getMovementMode() == MovementMode::kInAir;
+        },
+        right, 3000));
+    ASSERT_TRUE(game.runUntil(
+        [&] { return level.getPlayer()->getMovementMode() == MovementMode::kTeleporting; }, right));
+    // The restart frame's own draw already ends the ready phase: counter 1 is past 0.
+    EXPECT_EQ(level.getPhase(), Level::kPlaying);
+    EXPECT_EQ(level.getFrameCounter(), 0);
 }
 
 TEST(LevelLoading, ScrollSpeedOfMoreThanAScreenAFrameIsRefused) {
