@@ -3,7 +3,8 @@
 // taken beforehand from a headless run of the same level on the same input) made from one
 // texture, the same pacing by the real FramePacer, and the same notes and figures. What
 // differs from the game is only the game's own work: events into controls, updates and
-// the drawing code. Run from the data directory.
+// the drawing code. Run from the data directory; an argument names a CSV file for every
+// frame's notes.
 #include <SDL.h>
 
 #include <iostream>
@@ -82,7 +83,7 @@ std::vector<FrameCopies> levelFrames(int multiplier) {
 
 }  // namespace
 
-int main(int /*argc*/, char* /*argv*/[]) {
+int main(int argc, char* argv[]) {
     int multiplier = 1;
     std::vector<FrameCopies> frames;
     try {
@@ -132,6 +133,10 @@ int main(int /*argc*/, char* /*argv*/[]) {
         }
         log.finished();
         complete = log.report("bare-paced");
+        if (argc > 1 && !log.writeFrames(argv[1])) {
+            std::cerr << "bare-paced: cannot write " << argv[1] << '\n';
+            complete = false;
+        }
     }
     SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(window);

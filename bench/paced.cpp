@@ -3,7 +3,8 @@
 // manager switched from the stage select into Sablex with voltbot1, the FramePacer on
 // SDL_GetTicks and SDL_Delay, and runMainLoop itself. A thin manager in front of the real
 // one notes when each frame starts and, after 600 level frames, posts the quit event the
-// engine turns into its own quit request. Run from the data directory.
+// engine turns into its own quit request. Run from the data directory; an argument names
+// a CSV file for every frame's notes.
 #include <SDL.h>
 
 #include <iostream>
@@ -59,7 +60,7 @@ class RecordingManager {
 
 }  // namespace
 
-int main(int /*argc*/, char* /*argv*/[]) {
+int main(int argc, char* argv[]) {
     try {
         auto engine = std::make_unique<GameEngine>();
         ServiceLocator::provideVideoService(engine.get());
@@ -77,7 +78,11 @@ int main(int /*argc*/, char* /*argv*/[]) {
         const int status = runMainLoop(*engine, recording, pacer);
         log.finished();
 
-        const bool complete = log.report("kestrelix-bench-paced");
+        bool complete = log.report("kestrelix-bench-paced");
+        if (argc > 1 && !log.writeFrames(argv[1])) {
+            std::cerr << "kestrelix-bench-paced: cannot write " << argv[1] << '\n';
+            complete = false;
+        }
         manager.reset();
         ServiceLocator::provideVideoService(nullptr);
         engine.reset();

@@ -129,6 +129,22 @@ class FrameLog {
         return true;
     }
 
+    // Every frame's notes as CSV (frame, ticks, deadline, microsecond clock in ms), for a
+    // closer look at a late frame; false when the file cannot be written.
+    bool writeFrames(const char* path) const {
+        std::FILE* file = std::fopen(path, "w");
+        if (file == nullptr) {
+            return false;
+        }
+        std::fprintf(file, "frame,ticks,deadline,clock_ms\n");
+        for (int j = 0; j < m_frames; ++j) {
+            const auto f = static_cast<std::size_t>(j);
+            std::fprintf(file, "%d,%u,%u,%.3f\n", j, m_ticks[f], m_deadline[f],
+                         counterMilliseconds(m_counter[f] - m_counter[0]));
+        }
+        return std::fclose(file) == 0;
+    }
+
   private:
     static std::uint32_t durationAfter(int frame) {
         return FramePacer::kFrameDurations[frame % FramePacer::kDurationCount];
