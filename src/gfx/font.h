@@ -9,7 +9,7 @@
 // the first ten cells, every other glyph placed by its entry in "Characters". A text of
 // n characters covers exactly n * m_characterWidth by m_characterHeight pixels.
 class Font {
-public:
+  public:
     explicit Font(const char* path);
     ~Font();
     Font(const Font&) = delete;
@@ -25,7 +25,7 @@ public:
     int m_characterHeight = 0;
     int m_characterWidth = 0;
 
-private:
+  private:
     Rect glyph(char c) const;
 
     Bitmap m_sheet;

@@ -14,7 +14,7 @@ class IniDictionary;
 // animation without frames, a sprite index out of range) is refused with LoadError when
 // it is read, so update and draw never leave their arrays.
 class Sprite {
-public:
+  public:
     explicit Sprite(IniDictionary& dictionary);
     ~Sprite();
     Sprite(const Sprite&) = delete;
@@ -36,7 +36,7 @@ public:
     int getAnimationsAmount() const { return m_animationsAmount; }
     int getSpritesheetsAmount() const { return m_spritesheetsAmount; }
 
-private:
+  private:
     struct AnimationFrame {
         int spriteIndex = 0;
         int duration = 0;

@@ -11,7 +11,7 @@
 // happens at the start of the next update, never while the old state is running: the
 // old state is destroyed before the new one is created.
 class GameStateManager {
-public:
+  public:
     struct InitMessageId {
         enum type : int { kLevel = 0, kVoltbot = 1 };
     };
@@ -30,7 +30,7 @@ public:
     // For tests and tools: the state being played.
     GameState* getCurrentState() const { return m_currentState.get(); }
 
-private:
+  private:
     static constexpr int kInitMessageCount = 2;
 
     bool m_nextStatePending = false;

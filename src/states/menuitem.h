@@ -7,7 +7,7 @@ class Font;
 // One entry of the stage-select menu: a title drawn at a fixed screen position and the
 // value handed on when the entry is chosen.
 class MenuItem {
-public:
+  public:
     MenuItem() = default;
     MenuItem(char const* title, char const* value, int x, int y);
 
@@ -17,7 +17,7 @@ public:
     int getX() const { return m_x; }
     int getY() const { return m_y; }
 
-private:
+  private:
     int m_x = 0;
     int m_y = 0;
     std::string m_title;

@@ -14,7 +14,7 @@ class GameStateManager;
 // without entries shows no cursor, and a confirmation is ignored until both columns
 // have an entry.
 class StageSelect : public GameState {
-public:
+  public:
     explicit StageSelect(GameStateManager* manager);
     ~StageSelect() override;
     StageSelect(const StageSelect&) = delete;
@@ -27,7 +27,7 @@ public:
     int getVoltbotIndex() const { return m_voltbotIndex; }
     bool isVoltbotColumnActive() const { return m_voltbotColumnActive; }
 
-private:
+  private:
     int m_levelIndex = 0;
     int m_voltbotIndex = 0;
     int m_levelCount = 0;

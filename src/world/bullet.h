@@ -9,7 +9,7 @@ struct Bitmap;
 // One shot of the player: flies straight at a fixed speed and is gone once the camera no
 // longer sees it. Bullets are preallocated by their owner and reused.
 class Bullet {
-public:
+  public:
     static constexpr int kSpeed = 4;  // whole pixels per frame, no fraction
     static constexpr int kSize = 8;   // width and height of the box used for visibility
 
@@ -25,7 +25,7 @@ public:
     const Rect& getBoundingBox() const { return m_boundingBox; }
     Direction::type getDirection() const { return m_direction; }
 
-private:
+  private:
     Direction::type m_direction;
     bool m_active;
     Rect m_boundingBox;

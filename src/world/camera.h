@@ -6,7 +6,7 @@
 // current boundary, and never follows vertically: its y changes only when a boundary is
 // set (the view jumps to the boundary's top) or the level moves it during a screen scroll.
 class Camera {
-public:
+  public:
     Camera();
 
     Rect* getAngleOfView();
@@ -18,7 +18,7 @@ public:
     void setCurrentBoundary(Rect boundary);
     void update(const Rect& subject);
 
-private:
+  private:
     Rect m_angleOfView;
     Rect m_currentBoundary;
 };

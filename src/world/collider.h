@@ -6,13 +6,13 @@
 // so it always tests where the owner is now. Boxes are half-open: sharing an edge or a
 // corner is no overlap.
 class Collider {
-public:
+  public:
     explicit Collider(Rect* boundary);
 
     static bool areColliding(Rect* a, Rect* b);
     bool collidesWith(Collider* other) const;
     Rect getBoundary() const;
 
-private:
+  private:
     Rect* m_boundary;
 };

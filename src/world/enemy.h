@@ -12,7 +12,7 @@ class Voltbot;
 // The level's one enemy: it stands at a fixed map position, plays the animation of
 // enemy.ini and hurts the player on contact. It cannot be destroyed.
 class Enemy {
-public:
+  public:
     static constexpr int kX = 112;
     static constexpr int kY = 2104;  // screen row 8, resting on a floor whose top is 2112
     static constexpr int kWidth = 16;
@@ -28,7 +28,7 @@ public:
     Collider getCollider() const;
     void hit(Voltbot* player);
 
-private:
+  private:
     Rect m_boundingBox;
     Collider m_collider;
     std::unique_ptr<Sprite> m_sprite;
