@@ -145,17 +145,24 @@ void Sprite::resetCurrentAnimationFrameDuration() {
     m_currentAnimationFrameDuration = 0;
 }
 
-void Sprite::animateForward() {
-    const Animation& animation = m_animations[static_cast<std::size_t>(m_currentAnimationIndex)];
+bool Sprite::countCurrentFrame(const Animation& animation) {
     const AnimationFrame& frame =
         animation.frames[static_cast<std::size_t>(m_currentAnimationFrame)];
     // Equality, not "at least": a duration of 0 or less, once reached from another
     // frame, is never matched again and holds the animation on its frame.
-    if (m_currentAnimationFrameDuration != frame.duration) {
-        // A held frame counts for ever; stopping at the top keeps that defined.
-        if (m_currentAnimationFrameDuration != INT_MAX) {
-            ++m_currentAnimationFrameDuration;
-        }
+    if (m_currentAnimationFrameDuration == frame.duration) {
+        return true;
+    }
+    // A held frame counts for ever; stopping at the top keeps that defined.
+    if (m_currentAnimationFrameDuration != INT_MAX) {
+        ++m_currentAnimationFrameDuration;
+    }
+    return false;
+}
+
+void Sprite::animateForward() {
+    const Animation& animation = m_animations[static_cast<std::size_t>(m_currentAnimationIndex)];
+    if (!countCurrentFrame(animation)) {
         return;
     }
     ++m_currentAnimationFrame;
@@ -167,12 +174,7 @@ void Sprite::animateForward() {
 
 void Sprite::animateForwardBackward() {
     const Animation& animation = m_animations[static_cast<std::size_t>(m_currentAnimationIndex)];
-    const AnimationFrame& frame =
-        animation.frames[static_cast<std::size_t>(m_currentAnimationFrame)];
-    if (m_currentAnimationFrameDuration != frame.duration) {
-        if (m_currentAnimationFrameDuration != INT_MAX) {
-            ++m_currentAnimationFrameDuration;
-        }
+    if (!countCurrentFrame(animation)) {
         return;
     }
     // At either end the step turns and the frame stays, so end frames show twice in a row.

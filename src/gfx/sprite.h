@@ -49,6 +49,8 @@ class Sprite {
 
     void animateForward();
     void animateForwardBackward();
+    // Counts one update on the current frame; true when its duration is reached.
+    bool countCurrentFrame(const Animation& animation);
     void unloadSheets();
 
     int m_currentAnimationIndex = 0;
