@@ -25,6 +25,10 @@ constexpr std::uint8_t kKeyBlue = 255;
 constexpr int kScreenWidth = 256;
 constexpr int kScreenHeight = 240;
 constexpr long long kMaxBitmapSide = 0xFFFF;  // Bitmap keeps its sizes in 16 bits
+// An enlarged picture is held whole in 32-bit pixels while it is made. A run-length coded
+// file of a kilobyte can declare 4096 x 4096 pixels, which at multiplier 4 would ask for a
+// gigabyte; 64 M pixels (256 MB) still takes a 4096 x 4096 sheet at multiplier 2.
+constexpr long long kMaxEnlargedPixels = 64LL * 1024 * 1024;
 
 // Header layout of a BMP file: a 14-byte file header, then an information header whose
 // first field is its own size. 12 bytes is the oldest form (16-bit sizes); 40 and up
@@ -219,6 +223,13 @@ void GameEngine::checkBmpFile(const char* path, int pixelMultiplier) {
         throw LoadError(path, "would be " +
                                   sizeText(width * pixelMultiplier, rows * pixelMultiplier) +
                                   " when enlarged, more than " + std::to_string(kMaxBitmapSide));
+    }
+    const long long enlargedPixels = width * rows * pixelMultiplier * pixelMultiplier;
+    if (enlargedPixels > kMaxEnlargedPixels) {
+        throw LoadError(path, "would take " + std::to_string(enlargedPixels * 4 / (1024 * 1024)) +
+                                  " MB when enlarged " + std::to_string(pixelMultiplier) +
+                                  " times, more than " +
+                                  std::to_string(kMaxEnlargedPixels * 4 / (1024 * 1024)) + " MB");
     }
     const bool knownDepth = bitsPerPixel == 1 || bitsPerPixel == 2 || bitsPerPixel == 4 ||
                             bitsPerPixel == 8 || bitsPerPixel == 16 || bitsPerPixel == 24 ||

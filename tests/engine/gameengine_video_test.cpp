@@ -281,6 +281,29 @@ TEST(BmpLoader, RefusesImagesTooLargeOnceEnlarged) {
     }
 }
 
+TEST(BmpLoader, RefusesSmallFilesThatWouldEnlargeToGigabytes) {
+    ScratchDir scratch;
+    // Run-length data that ends at once: a file of a few dozen bytes stands for a whole
+    // 4096 x 4096 picture, which the decoder would fill in.
+    std::string rle = bmp8(1, 1, {Rgb{1, 1, 1}}, {0});
+    putLe32(rle, kBmpWidthOffset, 4096);
+    putLe32(rle, kBmpHeightOffset, 4096);
+    putLe32(rle, kBmpCompressionOffset, 1);
+    rle[rle.size() - 4] = 0;
+    rle[rle.size() - 3] = 1;
+    scratch.write("flat.bmp", rle);
+
+    EXPECT_NO_THROW(GameEngine::checkBmpFile("flat.bmp", 2));  // 256 MB, the most allowed
+    try {
+        GameEngine::checkBmpFile("flat.bmp", 3);
+        ADD_FAILURE() << "a picture of 576 MB once enlarged was accepted";
+    } catch (const LoadError& error) {
+        EXPECT_EQ(error.file(), "flat.bmp");
+        EXPECT_NE(error.problem().find("576 MB when enlarged 3 times"), std::string::npos)
+            << error.problem();
+    }
+}
+
 TEST(BmpLoader, PassesOnWhatSdlRefuses) {
     ScratchDir scratch;
     auto engine = openEngine(scratch, 1);
