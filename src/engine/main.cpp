@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "config/loaderror.h"
+#include "engine/commandline.h"
 #include "engine/framepacer.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
@@ -11,8 +12,14 @@
 #include "states/gamestatemanager.h"
 
 // SDL renames this to SDL_main where its own start-up code must run first.
-int main(int /*argc*/, char* /*argv*/[]) {
+int main(int argc, char* argv[]) {
     try {
+        const CommandLine commandLine(argc, argv);
+        if (commandLine.has("--help")) {
+            std::cout << CommandLine::usage();
+            return 0;
+        }
+
         auto engine = std::make_unique<GameEngine>();
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
@@ -28,6 +35,9 @@ int main(int /*argc*/, char* /*argv*/[]) {
         ServiceLocator::provideVideoService(nullptr);
         engine.reset();
         return status;
+    } catch (const CommandLineError& error) {
+        std::cerr << "kestrelix: " << error.what() << '\n' << CommandLine::usage();
+        return 2;
     } catch (const LoadError& error) {
         ServiceLocator::provideVideoService(nullptr);
         std::cerr << "kestrelix: " << error.what() << '\n';

@@ -1,0 +1,95 @@
+#include "engine/commandline.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const CommandLine::Option* findOption(const char* name) {
+    const auto& options = CommandLine::options();
+    const auto found = std::find_if(options.begin(), options.end(), [name](const auto& option) {
+        return std::strcmp(option.name, name) == 0;
+    });
+    return found == options.end() ? nullptr : &*found;
+}
+
+}  // namespace
+
+const std::vector<CommandLine::Option>& CommandLine::options() {
+    static const std::vector<Option> table = {
+        {"--help", nullptr, "print this help and exit"},
+    };
+    return table;
+}
+
+const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
+    static const std::vector<KeyHelp> table = {
+        {"Arrow keys", "run left and right, climb ladders; in the menu: move the cursor"},
+        {"Space", "jump (hold for a higher jump); in the menu: back to the level column"},
+        {"b", "shoot; in the menu: go to the character column, confirm"},
+        {"Enter", "pause / resume"},
+        {"Tab", "while paused: advance one frame"},
+    };
+    return table;
+}
+
+CommandLine::CommandLine(int argc, const char* const argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const Option* option = findOption(argv[i]);
+        if (option == nullptr) {
+            throw CommandLineError(argv[i][0] == '-'
+                                       ? std::string("unknown option ") + argv[i]
+                                       : std::string("unexpected argument ") + argv[i]);
+        }
+        Given given{option->name, ""};
+        if (option->valueName != nullptr) {
+            if (i + 1 >= argc) {
+                throw CommandLineError(std::string(option->name) + " needs " + option->valueName);
+            }
+            given.value = argv[++i];
+        }
+        m_given.push_back(std::move(given));
+    }
+}
+
+bool CommandLine::has(const std::string& name) const {
+    return std::any_of(m_given.begin(), m_given.end(),
+                       [&name](const Given& given) { return given.name == name; });
+}
+
+std::string CommandLine::value(const std::string& name, const std::string& fallback) const {
+    const auto found = std::find_if(m_given.rbegin(), m_given.rend(),
+                                    [&name](const Given& given) { return given.name == name; });
+    return found == m_given.rend() ? fallback : found->value;
+}
+
+std::vector<std::string> CommandLine::values(const std::string& name) const {
+    std::vector<std::string> result;
+    for (const Given& given : m_given) {
+        if (given.name == name) {
+            result.push_back(given.value);
+        }
+    }
+    return result;
+}
+
+std::string CommandLine::usage() {
+    std::string text =
+        "Usage: kestrelix [OPTION]...\n"
+        "Start in the folder that holds the game's data files.\n\nOptions:\n";
+    for (const Option& option : options()) {
+        std::string left = std::string("  ") + option.name;
+        if (option.valueName != nullptr) {
+            left += std::string(" ") + option.valueName;
+        }
+        left.resize(std::max<std::size_t>(left.size() + 2, 26), ' ');
+        text += left + option.help + "\n";
+    }
+    text += "\nKeys:\n";
+    for (const KeyHelp& key : keys()) {
+        std::string left = std::string("  ") + key.keys;
+        left.resize(std::max<std::size_t>(left.size() + 2, 26), ' ');
+        text += left + key.help + "\n";
+    }
+    return text;
+}
