@@ -2,7 +2,10 @@
 # Installs the Debian packages the build and the tests need, if any is missing.
 set -euo pipefail
 
-packages=(cmake g++ make libsdl2-dev libgtest-dev)
+# tiled: the map editor whose own tools (tiled --export-map, tmxrasterizer) check the
+# level export; pugixml and zlib read its maps; SDL2_image reads its PNG pictures.
+packages=(cmake g++ make libsdl2-dev libgtest-dev libpugixml-dev zlib1g-dev libsdl2-image-dev
+    tiled)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
