@@ -371,7 +371,8 @@ std::vector<mapsource::Cell> readCells(const fs::path& tmx, const std::vector<st
             for (int r = sr * kScreenRows; r < (sr + 1) * kScreenRows; ++r) {
                 for (int c = sc * kScreenColumns; c < (sc + 1) * kScreenColumns; ++c) {
                     const int at = r * shape.width + c;
-                    (cells[static_cast<std::size_t>(at)].present ? filled : empty) = at;
+                    int& first = cells[static_cast<std::size_t>(at)].present ? filled : empty;
+                    first = first < 0 ? at : first;
                 }
             }
             if (filled >= 0 && empty >= 0) {
