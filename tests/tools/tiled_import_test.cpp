@@ -409,6 +409,10 @@ TEST_F(TiledImport, RefusesWhatTheGameCouldNotLoadNamingWhere) {
          kObj, kTil, "level.tmx: has 2 tile layers ('tiles', 'plants'); a level has exactly one"},
         {"zstd", good, "<data encoding=\"base64\" compression=\"zstd\">AAAA</data>", "", kObj, kTil,
          "level.tmx: tile layer 'tiles' is compressed with 'zstd'"},
+        {"damaged zlib", good, "<data encoding=\"base64\" compression=\"zlib\">eJwDAAA=</data>", "",
+         kObj, kTil, "level.tmx: the compressed layer data is damaged or longer than the layer"},
+        {"short layer", good, "<data encoding=\"csv\">1,1,1</data>", "", kObj, kTil,
+         "level.tmx: tile layer 'tiles' holds 3 tiles; the map's 32 x 15 needs 480"},
         {"boundary two screens high", good, csvData, "",
          "  <object id=\"1\" x=\"0\" y=\"0\" width=\"256\" height=\"480\"/>\n"
          "  <object id=\"2\" name=\"teleport stop\" x=\"128\" y=\"164\"><point/></object>\n",

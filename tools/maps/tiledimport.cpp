@@ -123,8 +123,9 @@ std::vector<unsigned char> decodeBase64(const fs::path& file, const std::string&
 
 std::vector<unsigned char> inflate(const fs::path& file, const std::vector<unsigned char>& packed,
                                    std::size_t expected) {
-    // One byte more than expected, so that data longer than the layer is noticed.
-    std::vector<unsigned char> bytes(expected + 1);
+    // Grown as the data comes, never past one byte more than the layer needs: the header's
+    // size alone allocates nothing, and data longer than the layer is noticed.
+    std::vector<unsigned char> bytes;
     z_stream stream{};
     // 15 + 32: zlib or gzip, whichever header the data has.
     if (inflateInit2(&stream, 15 + 32) != Z_OK) {
@@ -132,16 +133,19 @@ std::vector<unsigned char> inflate(const fs::path& file, const std::vector<unsig
     }
     stream.next_in = const_cast<unsigned char*>(packed.data());
     stream.avail_in = static_cast<uInt>(packed.size());
-    stream.next_out = bytes.data();
-    stream.avail_out = static_cast<uInt>(bytes.size());
-    const int result = ::inflate(&stream, Z_FINISH);
-    const std::size_t size = bytes.size() - stream.avail_out;
+    int result = Z_OK;
+    unsigned char chunk[65536];
+    while (result == Z_OK && bytes.size() <= expected) {
+        stream.next_out = chunk;
+        stream.avail_out = sizeof chunk;
+        result = ::inflate(&stream, Z_NO_FLUSH);
+        bytes.insert(bytes.end(), chunk, chunk + (sizeof chunk - stream.avail_out));
+    }
     inflateEnd(&stream);
-    if (result != Z_STREAM_END) {
+    if (result != Z_STREAM_END || bytes.size() > expected) {
         throw LoadError(file.string(),
                         "the compressed layer data is damaged or longer than the layer");
     }
-    bytes.resize(size);
     return bytes;
 }
 
@@ -159,8 +163,8 @@ std::vector<std::uint32_t> readLayer(const fs::path& file, Node layer, int width
     }
     const std::string encoding = data.attribute("encoding").value();
     const std::string compression = data.attribute("compression").value();
+    // Not reserved from the header's size: only what the file really holds is stored.
     std::vector<std::uint32_t> gids;
-    gids.reserve(count);
     if (encoding.empty()) {
         for (const Node tile : data.children("tile")) {
             gids.push_back(tile.attribute("gid").as_uint());
@@ -308,8 +312,9 @@ void collect(Node parent, const char* kind, std::vector<Node>& found) {
 }
 
 bool isRectangle(Node object) {
-    return !object.attribute("gid") && !object.child("point") && !object.child("ellipse") &&
-           !object.child("polygon") && !object.child("polyline") && !object.child("text");
+    return object.attribute("rotation").as_double() == 0 && !object.attribute("gid") &&
+           !object.child("point") && !object.child("ellipse") && !object.child("polygon") &&
+           !object.child("polyline") && !object.child("text");
 }
 
 // The nearest point of the grid offset + k * step.
@@ -507,6 +512,17 @@ const std::regex& structuralKey() {
     return key;
 }
 
+// levels.ini holds one "key = value" per line, names trimmed of spaces; text that would
+// read back differently is refused rather than written.
+void checkIniText(const fs::path& tmx, const std::string& what, const std::string& text) {
+    if (text.find_first_of("\n\r") != std::string::npos ||
+        (!text.empty() && (text.front() == ' ' || text.back() == ' '))) {
+        throw LoadError(tmx.string(), what +
+                                          " has a line break or spaces at its ends, "
+                                          "which levels.ini cannot hold");
+    }
+}
+
 }  // namespace
 
 Level read(const fs::path& tmx) {
@@ -541,8 +557,14 @@ Level read(const fs::path& tmx) {
 
     for (const Node property : root.child("properties").children("property")) {
         const std::string name = property.attribute("name").value();
+        checkIniText(tmx, "map property name '" + name + "'", name);
+        checkIniText(tmx, "map property '" + name + "'", propertyValue(property));
         if (name == "level") {
             level.name = propertyValue(property);
+        } else if (name.empty() || name.find_first_of("=[;") != std::string::npos) {
+            throw LoadError(tmx.string(), "map property name '" + name +
+                                              "' cannot be a key of levels.ini (empty, or "
+                                              "with '=', '[' or ';')");
         } else if (std::regex_match(name, structuralKey())) {
             throw LoadError(tmx.string(), "map property '" + name +
                                               "' is made by the import from the map itself; "
