@@ -39,6 +39,10 @@ class GameEngine : public VideoService {
     // could detect: it returns 0; the -1 of a failed presentation is kept for the loop.
     int flipScreen();
 
+    // Asks to quit once this many more frames have been presented (0: never), so a test
+    // can see the game start, reach its first state and end cleanly.
+    void quitAfterFrames(int frames) { m_framesBeforeQuit = frames; }
+
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
@@ -72,6 +76,7 @@ class GameEngine : public VideoService {
     bool m_quit = false;
     bool m_stepPending = false;
     int m_pixelMultiplier = 1;
+    int m_framesBeforeQuit = 0;
     Controls m_controls;
     SDL_Event m_event{};
     SDL_Renderer* m_renderer = nullptr;
