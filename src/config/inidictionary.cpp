@@ -121,6 +121,17 @@ bool IniDictionary::hasSection(const char* section) const {
     return m_sections.find(std::string_view(section)) != m_sections.end();
 }
 
+std::vector<std::string> IniDictionary::keysOf(const char* section) const {
+    std::vector<std::string> keys;
+    const auto sectionIt = m_sections.find(std::string_view(section));
+    if (sectionIt != m_sections.end()) {
+        for (const auto& entry : sectionIt->second) {
+            keys.push_back(entry.first);
+        }
+    }
+    return keys;
+}
+
 const std::string* IniDictionary::find(const char* key, const char* section) const {
     const auto sectionIt = m_sections.find(std::string_view(section));
     if (sectionIt == m_sections.end()) {

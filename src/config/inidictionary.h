@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 // Reads one INI file into memory and answers typed lookups by (key, section, default).
 // Names are case-sensitive and compared byte by byte; within a section the first value
@@ -24,6 +25,9 @@ class IniDictionary {
 
     // Whether the file named the section (a header or an entry under it).
     bool hasSection(const char* section) const;
+    // The keys the file gives in a section, in byte order; none for a missing section.
+    // For loaders that refuse names they do not know.
+    std::vector<std::string> keysOf(const char* section) const;
 
     // The path the dictionary was read from, for error messages of the loaders.
     const std::string& path() const { return m_path; }
