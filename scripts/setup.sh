@@ -3,9 +3,9 @@
 set -euo pipefail
 
 # tiled: the map editor whose own tools (tiled --export-map, tmxrasterizer) check the
-# level export; pugixml and zlib read its maps; SDL2_image reads its PNG pictures.
-packages=(cmake g++ make libsdl2-dev libgtest-dev libpugixml-dev zlib1g-dev libsdl2-image-dev
-    tiled)
+# level export; pugixml and zlib read its maps; SDL2_image also reads its PNG pictures.
+packages=(cmake g++ make libsdl2-dev libsdl2-image-dev libgtest-dev desktop-file-utils appstream
+    libpugixml-dev zlib1g-dev tiled)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
