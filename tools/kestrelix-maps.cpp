@@ -3,8 +3,9 @@
 //
 //   kestrelix-maps <source.txt> <target.map>
 //   kestrelix-maps --all <source dir> <target dir>
-//   kestrelix-maps --to-tiled LEVEL OUTDIR [--zlib]           (run in the data directory)
+//   kestrelix-maps --to-tiled LEVEL OUTDIR [--zlib] [--data DIR]
 //   kestrelix-maps --from-tiled FILE.tmx [--map FILE.map] [--level NAME] [--rewrite INI]
+//                  [--data DIR]
 //
 // Problems are printed as "kestrelix-maps: <file>[:<line>]: <problem>" with status 1; a
 // wrong command line gives the usage and status 2.
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "config/datafolder.h"
 #include "config/loaderror.h"
 #include "maps/mapsource.h"
 #include "maps/tiledexport.h"
@@ -28,14 +30,15 @@ namespace {
 const char* const kUsage =
     "usage: kestrelix-maps <source.txt> <target.map>\n"
     "       kestrelix-maps --all <source dir> <target dir>\n"
-    "       kestrelix-maps --to-tiled LEVEL OUTDIR [--zlib]\n"
+    "       kestrelix-maps --to-tiled LEVEL OUTDIR [--zlib] [--data DIR]\n"
     "       kestrelix-maps --from-tiled FILE.tmx [--map FILE.map] [--level NAME]\n"
-    "                      [--rewrite LEVELS.ini]\n"
-    "--to-tiled runs in the game's data directory and writes OUTDIR/<map>.tmx and .tsx\n"
-    "(--zlib: layer data as base64 with zlib instead of CSV). --from-tiled writes the .map\n"
-    "(beside the .tmx unless --map says where) and prints the level's levels.ini section,\n"
-    "or with --rewrite replaces it in that file; file names in the section are relative to\n"
-    "the directory of that file, else to the working directory.\n";
+    "                      [--rewrite LEVELS.ini] [--data DIR]\n"
+    "--to-tiled reads the level where the game finds its data (--data DIR, the working\n"
+    "directory, the installed data, the source tree's data/ from a build tree) and writes\n"
+    "OUTDIR/<map>.tmx and .tsx (--zlib: layer data as base64 with zlib instead of CSV).\n"
+    "--from-tiled writes the .map (beside the .tmx unless --map says where) and prints the\n"
+    "level's levels.ini section, or with --rewrite replaces it in that file; file names in\n"
+    "the section are relative to the folder of that file, else to the game's data folder.\n";
 
 struct UsageError {};
 
@@ -56,18 +59,36 @@ void writeText(const fs::path& path, const std::string& text) {
     }
 }
 
-int toTiled(const std::vector<std::string>& args) {
+// Takes "--data DIR" out of the arguments; its value, or empty.
+std::string takeDataOption(std::vector<std::string>& args) {
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--data") {
+            const std::string value = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                       args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            return value;
+        }
+    }
+    return "";
+}
+
+int toTiled(std::vector<std::string> args) {
+    const std::string data = takeDataOption(args);
     if (args.size() < 2 || args.size() > 3 || (args.size() == 3 && args[2] != "--zlib")) {
         throw UsageError{};
     }
     const auto encoding =
         args.size() == 3 ? tiledexport::Encoding::kBase64Zlib : tiledexport::Encoding::kCsv;
-    const fs::path tmx = tiledexport::exportLevel(args[0], args[1], encoding);
+    // The output folder is where the user meant it, before the data folder is entered.
+    const std::string outDir = DataFolder::fromStartFolder(args[1]);
+    DataFolder::enter(data);
+    const fs::path tmx = tiledexport::exportLevel(args[0], outDir, encoding);
     std::printf("kestrelix-maps: %s written\n", tmx.string().c_str());
     return 0;
 }
 
-int fromTiled(const std::vector<std::string>& args) {
+int fromTiled(std::vector<std::string> args) {
+    const std::string data = takeDataOption(args);
     if (args.empty() || args[0].empty() || args[0][0] == '-') {
         throw UsageError{};
     }
@@ -104,9 +125,10 @@ int fromTiled(const std::vector<std::string>& args) {
     }
     writeText(mapPath, level.mapBytes);
 
-    // The game opens its files from its data directory: the one levels.ini lives in.
+    // The game opens its files from its data folder: the one levels.ini lives in.
     const fs::path base = fs::weakly_canonical(
-        rewrite.empty() ? fs::current_path() : fs::absolute(rewrite).parent_path());
+        rewrite.empty() ? fs::path(DataFolder::find(DataFolder::placesOf(data)))
+                        : fs::absolute(rewrite).parent_path());
     const auto relative = [&base](const fs::path& path) {
         return fs::weakly_canonical(path).lexically_relative(base).generic_string();
     };
