@@ -168,12 +168,3 @@ const char* IniDictionary::getCStringValue(const char* key, const char* section,
     const std::string* value = find(key, section);
     return value == nullptr ? defaultValue : value->c_str();
 }
-
-std::vector<std::pair<std::string, std::string>> IniDictionary::entries(const char* section) const {
-    std::vector<std::pair<std::string, std::string>> result;
-    const auto found = m_sections.find(section);
-    if (found != m_sections.end()) {
-        result.assign(found->second.begin(), found->second.end());
-    }
-    return result;
-}

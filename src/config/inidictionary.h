@@ -3,7 +3,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 // Reads one INI file into memory and answers typed lookups by (key, section, default).
@@ -23,10 +22,6 @@ class IniDictionary {
     int getIntValue(const char* key, const char* section, int defaultValue) const;
     const char* getCStringValue(const char* key, const char* section,
                                 const char* defaultValue) const;
-
-    // Every key of a section with its value, in key order (byte order); empty when the
-    // section is missing. For tools that carry a whole section elsewhere.
-    std::vector<std::pair<std::string, std::string>> entries(const char* section) const;
 
     // Whether the file named the section (a header or an entry under it).
     bool hasSection(const char* section) const;

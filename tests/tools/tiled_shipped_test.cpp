@@ -47,6 +47,16 @@ std::string maps() {
     return std::string("\"") + KESTRELIX_MAPS_TOOL + "\"";
 }
 
+// Every key of a section with its value.
+std::vector<std::pair<std::string, std::string>> section(const IniDictionary& ini,
+                                                         const char* name) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const std::string& key : ini.keysOf(name)) {
+        entries.emplace_back(key, ini.getCStringValue(key.c_str(), name, ""));
+    }
+    return entries;
+}
+
 // A scratch copy of data/ in <scratch>/data, with an empty <scratch>/tiled beside it: the
 // same relative place as assets/tiled, so exports name the sheets the same way.
 class TiledShipped : public ::testing::Test {
@@ -107,7 +117,7 @@ TEST_F(TiledShipped, ResavedByTiledImportsToTheShippedMapAndSection) {
             EXPECT_EQ(readFile(data() / "stderr.txt"), "");  // nothing needed snapping
             fs::rename(data() / "stdout.txt", data() / "section.ini");
             IniDictionary imported((data() / "section.ini").c_str());
-            EXPECT_EQ(imported.entries(level.name), shipped.entries(level.name));
+            EXPECT_EQ(section(imported, level.name), section(shipped, level.name));
         }
     }
 }

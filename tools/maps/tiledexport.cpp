@@ -14,6 +14,7 @@
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "maps/mapsource.h"
+#include "maps/tiledimport.h"
 #include "world/map.h"
 
 namespace fs = std::filesystem;
@@ -28,13 +29,6 @@ const char* const kTmxVersion = "1.8";
 const char* const kTiledVersion = "1.8.2";
 // The teleport beam falls in the middle of boundary 0's first screen.
 constexpr int kBeamColumnOffset = 128;
-
-// Keys the map's own structure carries; every other key of the section is a property.
-bool isStructuralKey(const std::string& key) {
-    static const std::regex boundaryKey("boundary[0-9]+[xyw]");
-    return key == "tileSheet" || key == "tileMap" || key == "boundaries" ||
-           key == "teleportStopPosY" || std::regex_match(key, boundaryKey);
-}
 
 bool isCanonicalInt(const std::string& value) {
     static const std::regex integer("-?(0|[1-9][0-9]{0,8})");
@@ -237,9 +231,9 @@ fs::path exportLevel(const std::string& levelName, const fs::path& outDir, Encod
 
     // In name order, as Tiled itself keeps properties, so a re-save changes nothing.
     std::map<std::string, std::string> properties{{"level", levelName}};
-    for (const auto& [key, value] : levels.entries(levelName.c_str())) {
-        if (!isStructuralKey(key)) {
-            properties.emplace(key, value);
+    for (const std::string& key : levels.keysOf(levelName.c_str())) {
+        if (!tiledimport::isMadeByImport(key)) {
+            properties.emplace(key, levels.getCStringValue(key.c_str(), levelName.c_str(), ""));
         }
     }
     pugi::xml_node propertyList = root.append_child("properties");

@@ -506,12 +506,6 @@ void readObjects(const fs::path& tmx, Node root, const Shape& shape, Level& leve
     }
 }
 
-const std::regex& structuralKey() {
-    static const std::regex key(
-        "tileSheet|tileMap|boundaries|teleportStopPosY|boundary[0-9]+[xyw]");
-    return key;
-}
-
 // levels.ini holds one "key = value" per line, names trimmed of spaces; text that would
 // read back differently is refused rather than written.
 void checkIniText(const fs::path& tmx, const std::string& what, const std::string& text) {
@@ -565,7 +559,7 @@ Level read(const fs::path& tmx) {
             throw LoadError(tmx.string(), "map property name '" + name +
                                               "' cannot be a key of levels.ini (empty, or "
                                               "with '=', '[' or ';')");
-        } else if (std::regex_match(name, structuralKey())) {
+        } else if (isMadeByImport(name)) {
             throw LoadError(tmx.string(), "map property '" + name +
                                               "' is made by the import from the map itself; "
                                               "remove it");
@@ -601,6 +595,12 @@ Level read(const fs::path& tmx) {
     level.mapBytes = mapsource::encodeMap(shape.width, shape.height, tileset.count, cells);
     readObjects(tmx, root, shape, level);
     return level;
+}
+
+bool isMadeByImport(const std::string& key) {
+    static const std::regex made(
+        "tileSheet|tileMap|boundaries|teleportStopPosY|boundary[0-9]+[xyw]");
+    return std::regex_match(key, made);
 }
 
 Entries sectionEntries(const Level& level, const std::string& tileSheet,

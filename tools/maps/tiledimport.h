@@ -35,6 +35,10 @@ using Entries = std::vector<std::pair<std::string, std::string>>;
 
 Level read(const std::filesystem::path& tmx);
 
+// Whether a key of the level's section is made from the map itself (file names,
+// boundaries, teleport stop) rather than carried as a map property.
+bool isMadeByImport(const std::string& key);
+
 // The level's section of levels.ini as key/value pairs, in the order the shipped file
 // writes them; the two file names as given (relative to the game's data directory).
 Entries sectionEntries(const Level& level, const std::string& tileSheet,
