@@ -18,6 +18,7 @@ const CommandLine::Option* findOption(const char* name) {
 const std::vector<CommandLine::Option>& CommandLine::options() {
     static const std::vector<Option> table = {
         {"--help", nullptr, "print this help and exit"},
+        {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
     };
     return table;
 }
@@ -29,6 +30,7 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"b", "shoot; in the menu: go to the character column, confirm"},
         {"Enter", "pause / resume"},
         {"Tab", "while paused: advance one frame"},
+        {"m", "mute / unmute the sound"},
     };
     return table;
 }

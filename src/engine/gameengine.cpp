@@ -398,6 +398,8 @@ void GameEngine::handleKeyDown(SDL_Keycode key) {
         // One update runs in this frame; the next frame's event handling pauses again.
         m_paused = false;
         m_stepPending = true;
+    } else if (key == SDLK_m) {
+        m_muted = !m_muted;
     }
 }
 

@@ -29,11 +29,16 @@ class GameStateManager {
 
     // For tests and tools: the state being played.
     GameState* getCurrentState() const { return m_currentState.get(); }
+    // For observers beside the game: a switch has been asked for (it happens at the next
+    // update), and how many switches have happened, which tells a new state from the old.
+    bool isNextStatePending() const { return m_nextStatePending; }
+    int getStateSwitches() const { return m_stateSwitches; }
 
   private:
     static constexpr int kInitMessageCount = 2;
 
     bool m_nextStatePending = false;
+    int m_stateSwitches = 0;
     std::string m_initMessages[kInitMessageCount];
     std::unique_ptr<GameState> m_currentState;
 };
