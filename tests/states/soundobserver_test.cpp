@@ -218,7 +218,15 @@ TEST_F(SoundObserverTest, QuietFramesAreWatchedButNotHeard) {
 }
 
 TEST_F(SoundObserverTest, LevelsPlayTheirOwnTuneFromTheReadyPhase) {
-    // Sablex gets a tune; the restart after the pit plays it from the start again.
+    // The shipped Sablex has a tune; the restart after the pit plays it from the start.
+    play("sablex-voltbot1-pit.txt");
+    EXPECT_EQ(audio.calls.front().what, "music sablex.wav");
+    const int restart = audio.frameOf("restart");
+    ASSERT_GT(restart, 0);
+    EXPECT_EQ(audio.frameOf("music again"), restart);
+
+    // A level without the key (as in a data folder from before there was sound) stops
+    // the music and plays none.
     std::string levels;
     {
         std::ifstream in("levels.ini");
@@ -226,30 +234,20 @@ TEST_F(SoundObserverTest, LevelsPlayTheirOwnTuneFromTheReadyPhase) {
         text << in.rdbuf();
         levels = text.str();
     }
-    const std::string header = "[Sablex]\n";
-    levels.insert(levels.find(header) + header.size(), "music = desert.wav\n");
+    levels.erase(levels.find("music = corvane.wav"), std::string("music = corvane.wav").size());
     scratch.write("levels.ini", levels);
-
-    play("sablex-voltbot1-pit.txt");
-    EXPECT_EQ(audio.calls.front().what, "music desert.wav");
-    const int restart = audio.frameOf("restart");
-    ASSERT_GT(restart, 0);
-    EXPECT_EQ(audio.frameOf("music again"), restart);
-
-    // Corvane has none: the music stops.
     audio.calls.clear();
     play("corvane-voltbot1-jumps.txt");
     EXPECT_EQ(audio.calls.front().what, "music ");
 }
 
 TEST_F(SoundObserverTest, MenuMovesAndConfirmsOnceEach) {
-    scratch.write("stageselect.ini",
-                  "[Menu]\nmusic = menu.wav\n[Levels]\namount = 2\nlevel0 = Sablex\n"
-                  "level1 = Corvane\n[Voltbots]\namount = 2\nvoltbot0 = voltbot1\n"
-                  "voltbot0title = One\nvoltbot1 = voltbot2\nvoltbot1title = Two\n");
+    // The shipped menu: two levels, two characters, and its own tune.
     GameStateManager manager;
     SoundObserver observer(audio);
     observer.afterFrame(manager, false, false);
+    ASSERT_EQ(audio.calls.size(), 1u);
+    EXPECT_EQ(audio.calls[0].what, "music menu.wav");
 
     struct Step {
         Controls::Key key;
@@ -290,12 +288,12 @@ TEST_F(SoundObserverTest, MenuMovesAndConfirmsOnceEach) {
             EXPECT_EQ(audio.calls[0].what, step.heard);
         }
     }
-    // The switch to the level: its (absent) tune replaces the menu's, no effect.
+    // The switch to the level: its tune replaces the menu's, and no effect plays.
     audio.calls.clear();
     controls.beginFrame();
     manager.update(controls);
     manager.draw();
     observer.afterFrame(manager, true, false);
     ASSERT_EQ(audio.calls.size(), 1u);
-    EXPECT_EQ(audio.calls[0].what, "music ");
+    EXPECT_EQ(audio.calls[0].what, "music corvane.wav");
 }

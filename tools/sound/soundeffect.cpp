@@ -76,7 +76,7 @@ SoundEffect parseSoundEffect(const std::string& text, const std::string& file) {
             if (line.words.size() > 2) {
                 failAt(file, line.number, key + " takes one value");
             }
-            return numberAt(file, line, 1, min, max);
+            return numberAt(file, line, 1, key, min, max);
         };
         if (key == "wave") {
             const std::string wave = line.words.size() > 1 ? line.words[1] : "";
@@ -107,7 +107,7 @@ SoundEffect parseSoundEffect(const std::string& text, const std::string& file) {
         } else if (key == "arpeggio") {
             effect.arpeggio.clear();
             for (std::size_t i = 1; i < line.words.size(); ++i) {
-                effect.arpeggio.push_back(numberAt(file, line, i, -48, 48));
+                effect.arpeggio.push_back(numberAt(file, line, i, key, -48, 48));
             }
             if (effect.arpeggio.empty()) {
                 failAt(file, line.number, "arpeggio needs at least one step");

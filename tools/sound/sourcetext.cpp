@@ -14,9 +14,12 @@ std::vector<SourceLine> splitSource(const std::string& text) {
     int number = 0;
     while (std::getline(in, raw)) {
         ++number;
-        const std::size_t comment = raw.find('#');
-        if (comment != std::string::npos) {
-            raw.erase(comment);
+        // A comment's # begins the line or follows a space: inside a word it is a sharp.
+        for (std::size_t at = raw.find('#'); at != std::string::npos; at = raw.find('#', at + 1)) {
+            if (at == 0 || raw[at - 1] == ' ' || raw[at - 1] == '\t') {
+                raw.erase(at);
+                break;
+            }
         }
         SourceLine line;
         line.number = number;
@@ -45,9 +48,10 @@ void failAt(const std::string& file, int line, const std::string& problem) {
     throw LoadError(file + ":" + std::to_string(line), problem);
 }
 
-int numberAt(const std::string& file, const SourceLine& line, std::size_t index, int min, int max) {
+int numberAt(const std::string& file, const SourceLine& line, std::size_t index,
+             const std::string& name, int min, int max) {
     if (index >= line.words.size()) {
-        failAt(file, line.number, line.words[0] + " needs a value");
+        failAt(file, line.number, name + " needs a value");
     }
     const std::string& word = line.words[index];
     std::size_t used = 0;
@@ -58,11 +62,11 @@ int numberAt(const std::string& file, const SourceLine& line, std::size_t index,
         used = 0;
     }
     if (used != word.size()) {
-        failAt(file, line.number, line.words[0] + " \"" + word + "\" is not a whole number");
+        failAt(file, line.number, name + " \"" + word + "\" is not a whole number");
     }
     if (value < min || value > max) {
         failAt(file, line.number,
-               line.words[0] + " " + word + " is outside " + std::to_string(min) + " to " +
+               name + " " + word + " is outside " + std::to_string(min) + " to " +
                    std::to_string(max));
     }
     return static_cast<int>(value);

@@ -1,7 +1,8 @@
 #pragma once
 
 // The line syntax shared by the effect and tune sources: one directive per line, words
-// separated by spaces, `#` to the end of the line is a comment. Problems are LoadErrors
+// separated by spaces; a `#` at the start of a line or after a space begins a comment to
+// the end of the line (inside a word it is a note's sharp: C#4). Problems are LoadErrors
 // naming "<file>:<line>".
 
 #include <filesystem>
@@ -23,7 +24,9 @@ std::string readSource(const std::filesystem::path& file);
 
 [[noreturn]] void failAt(const std::string& file, int line, const std::string& problem);
 
-// words[index] as a whole number in min..max, or a LoadError that quotes the word.
-int numberAt(const std::string& file, const SourceLine& line, std::size_t index, int min, int max);
+// words[index] as a whole number in min..max, or a LoadError that quotes the word under
+// the setting's name.
+int numberAt(const std::string& file, const SourceLine& line, std::size_t index,
+             const std::string& name, int min, int max);
 
 }  // namespace sound

@@ -74,11 +74,11 @@ void parseChannel(const std::string& file, const SourceLine& line, Tune& tune) {
     for (std::size_t i = 2; i + 1 < line.words.size(); i += 2) {
         const std::string& key = line.words[i];
         if (key == "duty") {
-            channel.duty = numberAt(file, line, i + 1, 1, 99);
+            channel.duty = numberAt(file, line, i + 1, key, 1, 99);
         } else if (key == "volume") {
-            channel.volume = numberAt(file, line, i + 1, 0, 15);
+            channel.volume = numberAt(file, line, i + 1, key, 0, 15);
         } else if (key == "decay") {
-            channel.decay = numberAt(file, line, i + 1, 0, 60);
+            channel.decay = numberAt(file, line, i + 1, key, 0, 60);
         } else {
             failAt(file, line.number, "unknown channel setting \"" + key + "\"");
         }
@@ -181,7 +181,7 @@ Tune parseTune(const std::string& text, const std::string& file) {
     for (const SourceLine& line : splitSource(text)) {
         const std::string& key = line.words[0];
         if (key == "tempo") {
-            tune.tempo = numberAt(file, line, 1, 1, 60);
+            tune.tempo = numberAt(file, line, 1, key, 1, 60);
         } else if (key == "channel") {
             parseChannel(file, line, tune);
         } else if (key == "pattern") {
@@ -198,7 +198,7 @@ Tune parseTune(const std::string& text, const std::string& file) {
             orderNames.assign(line.words.begin() + 1, line.words.end());
             orderLine = line.number;
         } else if (key == "loop") {
-            tune.loop = numberAt(file, line, 1, 0, 255);
+            tune.loop = numberAt(file, line, 1, key, 0, 255);
             loopGiven = true;
             loopLine = line.number;
         } else if (noteNumber(key) >= 0 || key == "..." || key == "---" || key == ".") {

@@ -49,7 +49,7 @@ struct RenderedTune {
 
 // Peak of one channel at volume 15 with a half-duty pulse; four channels together stay
 // below kEffectLevel's headroom with an effect on top.
-constexpr int kChannelLevel = 2600;
+constexpr int kChannelLevel = 3400;
 
 Tune parseTune(const std::string& text, const std::string& file);
 Tune loadTune(const std::filesystem::path& file);
