@@ -12,7 +12,9 @@
 namespace {
 
 constexpr int kFrequency = 44100;  // the rate every shipped sound is rendered at
-constexpr int kOutputChannels = 2;
+// Every sound is mono: mixing one channel is half the work of two, and SDL spreads it
+// over the device's channels.
+constexpr int kOutputChannels = 1;
 constexpr int kBufferFrames = 512;  // 12 ms: short enough that an effect meets its frame
 
 const char* const kEffectFiles[] = {
