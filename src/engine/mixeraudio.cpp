@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "config/datafolder.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 
@@ -32,7 +33,7 @@ bool fileExists(const std::string& path) {
 int readVolume(const IniDictionary& settings, const char* key, int fallback) {
     const int value = settings.getIntValue(key, "Audio", fallback);
     if (value < 0 || value > 100) {
-        throw LoadError(settings.path(),
+        throw LoadError(settings.pathOf(key, "Audio"),
                         std::string("[Audio] ") + key + " " + std::to_string(value) +
                             " is outside 0 to 100");
     }
@@ -71,11 +72,12 @@ const char* MixerAudio::effectFile(SoundEffect effect) {
 }
 
 void MixerAudio::readVolumes() {
-    // settings.ini is read by the engine already; a missing one is reported there.
+    // The same settings the engine reads (the user's file over the data folder's); a
+    // missing one is reported there.
     if (!fileExists("settings.ini")) {
         return;
     }
-    const IniDictionary settings("settings.ini");
+    const IniDictionary settings = DataFolder::readSettings();
     m_master = readVolume(settings, "master", kDefaultMaster);
     m_effects = readVolume(settings, "effects", kDefaultEffects);
     m_music = readVolume(settings, "music", kDefaultMusic);

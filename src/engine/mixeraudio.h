@@ -10,7 +10,7 @@ typedef struct _Mix_Music Mix_Music;
 
 // The audio service on SDL_mixer. It opens the output after the window, and only when SDL
 // reports an output device; without one, or when opening fails, the game is silent and
-// nothing is printed (unless verbose, which says why). Volumes come from settings.ini
+// nothing is printed (unless verbose, which says why). Volumes come from the settings
 // [Audio] (master, effects, music: 0 to 100; a value outside is a LoadError). Every effect
 // is loaded at construction from its fixed file name in the data folder; a missing file
 // leaves that effect silent, a file SDL_mixer refuses is reported on stderr and also left
