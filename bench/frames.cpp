@@ -28,7 +28,8 @@
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
-        std::cerr << "usage: kestrelix-bench-frames update|sound|draw|bare N [level] [multiplier]\n";
+        std::cerr
+            << "usage: kestrelix-bench-frames update|sound|draw|bare N [level] [multiplier]\n";
         return 2;
     }
     const std::string mode = argv[1];
@@ -60,9 +61,9 @@ int main(int argc, char* argv[]) {
                 std::cerr << "kestrelix-bench-frames: the dummy audio driver did not open\n";
                 return 1;
             }
-            Mix_SetPostMix(
-                [](void* counter, Uint8*, int length) { *static_cast<long long*>(counter) += length; },
-                &mixedBytes);
+            Mix_SetPostMix([](void* counter, Uint8*,
+                              int length) { *static_cast<long long*>(counter) += length; },
+                           &mixedBytes);
             std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
             SoundObserver observer(audio);
             const std::vector<Controls> input = benchlevel::busyInput();
@@ -85,9 +86,9 @@ int main(int argc, char* argv[]) {
                 std::cerr << "kestrelix-bench-frames: the dummy audio driver did not open\n";
                 return 1;
             }
-            Mix_SetPostMix(
-                [](void* counter, Uint8*, int length) { *static_cast<long long*>(counter) += length; },
-                &mixedBytes);
+            Mix_SetPostMix([](void* counter, Uint8*,
+                              int length) { *static_cast<long long*>(counter) += length; },
+                           &mixedBytes);
             audio.playMusic(level == "Corvane" ? "corvane.wav" : "sablex.wav");
             for (int tenth = 0; tenth < frames * 10; ++tenth) {
                 if (mode == "mix-effects") {

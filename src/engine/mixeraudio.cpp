@@ -19,8 +19,8 @@ constexpr int kOutputChannels = 1;
 constexpr int kBufferFrames = 512;  // 12 ms: short enough that an effect meets its frame
 
 const char* const kEffectFiles[] = {
-    "jump.wav",    "land.wav",      "shoot.wav",     "hit.wav",        "teleport.wav",
-    "restart.wav", "scroll.wav",    "menu_move.wav", "menu_confirm.wav", "pause.wav",
+    "jump.wav",    "land.wav",   "shoot.wav",     "hit.wav",          "teleport.wav",
+    "restart.wav", "scroll.wav", "menu_move.wav", "menu_confirm.wav", "pause.wav",
 };
 static_assert(sizeof kEffectFiles / sizeof kEffectFiles[0] ==
                   static_cast<std::size_t>(SoundEffect::kCount),
@@ -33,9 +33,9 @@ bool fileExists(const std::string& path) {
 int readVolume(const IniDictionary& settings, const char* key, int fallback) {
     const int value = settings.getIntValue(key, "Audio", fallback);
     if (value < 0 || value > 100) {
-        throw LoadError(settings.pathOf(key, "Audio"),
-                        std::string("[Audio] ") + key + " " + std::to_string(value) +
-                            " is outside 0 to 100");
+        throw LoadError(
+            settings.pathOf(key, "Audio"),
+            std::string("[Audio] ") + key + " " + std::to_string(value) + " is outside 0 to 100");
     }
     return value;
 }

@@ -113,7 +113,8 @@ void SoundObserver::observeLevel(const Level& level) {
         play(SoundEffect::kLand);
     }
     // A shot restarts the pose's counter; a pose of no length shows only as a new bullet.
-    if ((now.shooting && now.shootingFrameCounter == 1) || now.activeBullets > before.activeBullets) {
+    if ((now.shooting && now.shootingFrameCounter == 1) ||
+        now.activeBullets > before.activeBullets) {
         play(SoundEffect::kShoot);
     }
     m_level = now;

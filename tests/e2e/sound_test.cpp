@@ -126,17 +126,18 @@ class ScopedAudioDriver {
 TEST(Sound, JumpIsHeardNearItsFrameAndNothingWhereNothingHappens) {
     ScratchDir scratch;
     copyShippedData(scratch);
-    scratch.write("settings.ini",
-                  "[Video]\npixelMultiplier = 1\n[Audio]\nmaster = 100\neffects = 100\nmusic = 0\n");
+    scratch.write(
+        "settings.ini",
+        "[Video]\npixelMultiplier = 1\n[Audio]\nmaster = 100\neffects = 100\nmusic = 0\n");
     const fs::path output = scratch.path() / "output.raw";
     ScopedAudioDriver driver("disk");
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
 
     // Frames of the run, counted from the first: the menu's confirm, then the level.
-    constexpr int kConfirm = 4;         // shoot twice: the character column, then confirm
-    constexpr int kJump = 180;          // well after the arrival (switch + 120 + beam)
-    constexpr int kMute = 240;          // m
-    constexpr int kMutedJump = 280;     // a second jump nobody hears
+    constexpr int kConfirm = 4;      // shoot twice: the character column, then confirm
+    constexpr int kJump = 180;       // well after the arrival (switch + 120 + beam)
+    constexpr int kMute = 240;       // m
+    constexpr int kMutedJump = 280;  // a second jump nobody hears
     constexpr int kFrames = 330;
     std::uint32_t quietFrom = 0;
     std::uint32_t quietTo = 0;
@@ -212,7 +213,8 @@ TEST(Sound, JumpIsHeardNearItsFrameAndNothingWhereNothingHappens) {
     const std::vector<std::int16_t> effect = readWav(scratch.path() / "jump.wav");
     double score = 0;
     const long expected = sampleAt(jump);
-    const long found = bestMatch(left, effect, expected - 3 * kSixFrames, expected + 3 * kSixFrames, score);
+    const long found =
+        bestMatch(left, effect, expected - 3 * kSixFrames, expected + 3 * kSixFrames, score);
     RecordProperty("jumpOffsetMs", std::to_string((found - expected) * 1000 / kRate));
     RecordProperty("jumpMatch", std::to_string(score));
     EXPECT_GT(score, 0.9) << "no jump in the output near frame " << kJump;
@@ -272,8 +274,8 @@ TEST(Sound, VolumesOutsideTheirRangeAreRefused) {
     for (const char* line : {"master = 101", "effects = -1", "music = 250"}) {
         SCOPED_TRACE(line);
         ScratchDir scratch;
-        scratch.write("settings.ini", std::string("[Video]\npixelMultiplier = 1\n[Audio]\n") +
-                                          line + "\n");
+        scratch.write("settings.ini",
+                      std::string("[Video]\npixelMultiplier = 1\n[Audio]\n") + line + "\n");
         const std::string key = std::string(line).substr(0, std::string(line).find(' '));
         const std::string value = std::string(line).substr(std::string(line).rfind(' ') + 1);
         GameEngine engine(1);

@@ -29,8 +29,8 @@ struct Call {
 };
 
 const char* effectName(SoundEffect effect) {
-    static const char* const kNames[] = {"jump",    "land",   "shoot",     "hit",
-                                         "teleport", "restart", "scroll", "menu_move",
+    static const char* const kNames[] = {"jump",         "land",    "shoot",  "hit",
+                                         "teleport",     "restart", "scroll", "menu_move",
                                          "menu_confirm", "pause"};
     return kNames[static_cast<int>(effect)];
 }

@@ -137,8 +137,8 @@ TEST(SoundSources, ShippedTunesLoopWithoutAClickAndLeaveHeadroom) {
         EXPECT_LT(peak, 11800);  // with an effect's 21000 on top: still below full scale
         // Jumping back from the last sample to the loop's first is a step like any other
         // in the tune, not a click.
-        const int seam = std::abs(tune.samples[static_cast<std::size_t>(tune.loopStart)] -
-                                  tune.samples.back());
+        const int seam =
+            std::abs(tune.samples[static_cast<std::size_t>(tune.loopStart)] - tune.samples.back());
         EXPECT_LE(seam, largestStep(tune.samples));
         EXPECT_LT(seam, 2000);
     }
@@ -178,8 +178,7 @@ TEST(SoundEffects, RefuseWhatTheyCannotPlay) {
         {"start\n", "test:1: start needs a value"},
         {"volume 50 60\n", "test:1: volume takes one value"},
         {"# ok\nloudness 3\n", "test:2: unknown parameter \"loudness\""},
-        {"hold 600\ndecay 500\n",
-         "test: attack + hold + decay is 1102 ms, more than 1000"},
+        {"hold 600\ndecay 500\n", "test: attack + hold + decay is 1102 ms, more than 1000"},
         {"start 30000\n", "test: a frequency above 20000 Hz"},
         {"arpeggio 0 12\n", "test: an arpeggio needs arpeggioStep"},
     };
@@ -195,17 +194,21 @@ TEST(Tunes, RefuseWhatTheyCannotPlay) {
         {rows + "order b\n", "test:3: order names the unknown pattern \"b\""},
         {rows + "order a\nloop 1\n", "test:4: loop 1 is past the last order entry 0"},
         {"C-4 ... --- 3\n", "test:1: a row before the first pattern line"},
-        {"pattern a\nC-4 ... ---\n", "test:2: a row has 3 cells, not 4 (pulse1 pulse2 triangle noise)"},
+        {"pattern a\nC-4 ... ---\n",
+         "test:2: a row has 3 cells, not 4 (pulse1 pulse2 triangle noise)"},
         {"pattern a\nC-4 H-4 --- 3\n",
          "test:2: pulse2 cell \"H-4\" is not a note (C-4, F#3), ... or ---"},
-        {"pattern a\nC-4 ... --- G\n", "test:2: noise cell \"G\" is not a period 0 to F, ... or ---"},
+        {"pattern a\nC-4 ... --- G\n",
+         "test:2: noise cell \"G\" is not a period 0 to F, ... or ---"},
         {"channel bass volume 3\n",
          "test:1: channel \"bass\" is not pulse1, pulse2, triangle or noise"},
         {"channel noise volume 16\n", "test:1: volume 16 is outside 0 to 15"},
-        {"channel pulse1 duty\n", "test:1: channel settings come in pairs: duty 50 volume 8 decay 2"},
+        {"channel pulse1 duty\n",
+         "test:1: channel settings come in pairs: duty 50 volume 8 decay 2"},
         {"pattern a\npattern a\n", "test:2: pattern \"a\" is defined twice"},
-        {"tempo 60\n" + rows + "order a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a "
-                               "a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a\n",
+        {"tempo 60\n" + rows +
+             "order a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a "
+             "a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a a\n",
          "test: plays 61 seconds, more than 60"},
     };
     for (const auto& [text, message] : cases) {

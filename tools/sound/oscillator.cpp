@@ -1,11 +1,13 @@
 #include "oscillator.h"
 
+#include <algorithm>
+
 namespace sound {
 
 namespace {
 
 // 2^(k/12) for k = 0..11, Q16.
-constexpr std::int64_t kSemitones[12] = {65536, 69433,  73562,  77936,  82570,  87480,
+constexpr std::int64_t kSemitones[12] = {65536, 69433, 73562,  77936,  82570,  87480,
                                          92682, 98193, 104032, 110218, 116772, 123715};
 constexpr int kMaxOctavesDown = 7;
 constexpr std::uint32_t kMinDuty = 0x04000000u;  // 1/64 of the period
@@ -42,7 +44,9 @@ void Oscillator::restart() {
 }
 
 int Oscillator::next(std::int64_t milliHertz) {
-    // Phase is a 32-bit fraction of one period.
+    // Phase is a 32-bit fraction of one period. Above the oscillators' own rate a pitch
+    // means nothing (and a high arpeggio could overflow the step).
+    milliHertz = std::min<std::int64_t>(milliHertz, 1000LL * kOversampledRate);
     const auto step = static_cast<std::uint32_t>((milliHertz << 32) / (1000LL * kOversampledRate));
     const std::uint32_t before = m_phase;
     m_phase += step;

@@ -42,9 +42,9 @@ std::int64_t frequency(const SoundEffect& effect, int i, int length) {
     std::int64_t milliHertz =
         effect.start * 1000LL + (effect.end - effect.start) * 1000LL * along / span;
     if (!effect.arpeggio.empty() && effect.arpeggioStep > 0) {
-        const std::size_t step = std::min<std::size_t>(
-            static_cast<std::size_t>(i / samplesOf(effect.arpeggioStep)),
-            effect.arpeggio.size() - 1);
+        const std::size_t step =
+            std::min<std::size_t>(static_cast<std::size_t>(i / samplesOf(effect.arpeggioStep)),
+                                  effect.arpeggio.size() - 1);
         milliHertz = milliHertz * semitoneRatio(effect.arpeggio[step]) / kUnity;
     }
     if (effect.vibratoDepth != 0 && effect.vibratoSpeed > 0) {
@@ -140,9 +140,8 @@ SoundEffect parseSoundEffect(const std::string& text, const std::string& file) {
         throw LoadError(file, "a frequency above " + std::to_string(noteLimit) + " Hz");
     }
     if (effect.lengthMs() > SoundEffect::kMaxLengthMs) {
-        throw LoadError(file,
-               "attack + hold + decay is " + std::to_string(effect.lengthMs()) +
-                   " ms, more than " + std::to_string(SoundEffect::kMaxLengthMs));
+        throw LoadError(file, "attack + hold + decay is " + std::to_string(effect.lengthMs()) +
+                                  " ms, more than " + std::to_string(SoundEffect::kMaxLengthMs));
     }
     if (!effect.arpeggio.empty() && effect.arpeggioStep == 0) {
         throw LoadError(file, "an arpeggio needs arpeggioStep");
@@ -170,7 +169,8 @@ std::vector<std::int16_t> renderSoundEffect(const SoundEffect& effect) {
         for (int k = 0; k < kOversampling; ++k) {
             sum += oscillator.next(milliHertz);
         }
-        const std::int64_t value = sum / kOversampling * envelope(effect, i) / kUnity * level / 32767;
+        const std::int64_t value =
+            sum / kOversampling * envelope(effect, i) / kUnity * level / 32767;
         samples[static_cast<std::size_t>(i)] =
             static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32767, 32767));
     }

@@ -20,11 +20,11 @@ struct SoundEffect {
 
     Wave wave = Wave::kSquare;
     bool shortNoise = false;
-    int duty = 50;       // percent of the period the pulse is high
-    int dutySweep = 0;   // percent per second, either way
-    int start = 440;     // Hz (noise: the shift register's clock)
-    int end = 440;       // Hz, reached after `slide`
-    int slide = -1;      // ms the slide takes; -1: the whole sound
+    int duty = 50;              // percent of the period the pulse is high
+    int dutySweep = 0;          // percent per second, either way
+    int start = 440;            // Hz (noise: the shift register's clock)
+    int end = 440;              // Hz, reached after `slide`
+    int slide = -1;             // ms the slide takes; -1: the whole sound
     std::vector<int> arpeggio;  // semitones above the pitch, one step each arpeggioStep
     int arpeggioStep = 0;       // ms
     int vibratoDepth = 0;       // cents

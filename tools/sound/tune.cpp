@@ -283,10 +283,9 @@ RenderedTune renderTune(const Tune& tune) {
     for (std::size_t i = 0; i < seam; ++i) {
         const std::size_t at = samples.size() - seam + i;
         const std::int64_t into = static_cast<std::int64_t>(i + 1);
-        const std::int64_t blended =
-            (samples[at] * (static_cast<std::int64_t>(seam) - into) +
-             before[before.size() - seam + i] * into) /
-            static_cast<std::int64_t>(seam);
+        const std::int64_t blended = (samples[at] * (static_cast<std::int64_t>(seam) - into) +
+                                      before[before.size() - seam + i] * into) /
+                                     static_cast<std::int64_t>(seam);
         samples[at] = static_cast<std::int16_t>(blended);
     }
     rendered.samples = std::move(samples);

@@ -24,21 +24,21 @@ std::string encodeWav(const std::vector<std::int16_t>& samples, int sampleRate, 
         // The sampler chunk: nine header words, then one loop of four-word fields.
         loop = "smpl";
         put32(loop, 36 + 24);
-        put32(loop, 0);                                  // manufacturer
-        put32(loop, 0);                                  // product
+        put32(loop, 0);                                                     // manufacturer
+        put32(loop, 0);                                                     // product
         put32(loop, 1000000000u / static_cast<std::uint32_t>(sampleRate));  // ns per sample
-        put32(loop, 60);                                 // MIDI unity note
-        put32(loop, 0);                                  // pitch fraction
-        put32(loop, 0);                                  // SMPTE format
-        put32(loop, 0);                                  // SMPTE offset
-        put32(loop, 1);                                  // loops
-        put32(loop, 0);                                  // sampler data
-        put32(loop, 0);                                  // cue point id
-        put32(loop, 0);                                  // forward loop
+        put32(loop, 60);                                                    // MIDI unity note
+        put32(loop, 0);                                                     // pitch fraction
+        put32(loop, 0);                                                     // SMPTE format
+        put32(loop, 0);                                                     // SMPTE offset
+        put32(loop, 1);                                                     // loops
+        put32(loop, 0);                                                     // sampler data
+        put32(loop, 0);                                                     // cue point id
+        put32(loop, 0);                                                     // forward loop
         put32(loop, static_cast<std::uint32_t>(loopStart));
         put32(loop, static_cast<std::uint32_t>(samples.size() - 1));  // last sample, inclusive
-        put32(loop, 0);                                  // fraction
-        put32(loop, 0);                                  // play count: forever
+        put32(loop, 0);                                               // fraction
+        put32(loop, 0);                                               // play count: forever
     }
 
     std::string bytes = "RIFF";
