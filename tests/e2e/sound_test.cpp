@@ -1,6 +1,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <SDL_mixer.h>
+
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -82,28 +85,48 @@ long bestMatch(const std::vector<std::int16_t>& output, const std::vector<std::i
     return best;
 }
 
-// Forwards to the real service and notes when each effect was asked for.
+// Output samples SDL_mixer has mixed so far: the audio thread's own clock.
+std::atomic<long> g_mixedSamples{0};
+
+void countMixed(void*, Uint8*, int bytes) {
+    g_mixedSamples += bytes / 2;  // 16-bit mono
+}
+
+// Forwards to the real service and notes when each effect was asked for, on the audio
+// thread's clock: the effect starts in the next buffer mixed after that.
 class TimedAudio : public AudioService {
   public:
     explicit TimedAudio(AudioService& audio) : m_audio(audio) {}
     void playEffect(SoundEffect effect) override {
         m_audio.playEffect(effect);
-        times.push_back({effect, SDL_GetTicks()});
+        times.push_back({effect, g_mixedSamples.load()});
+        frames.push_back(frame);
     }
     void playMusic(const std::string& file) override { m_audio.playMusic(file); }
     void restartMusic() override { m_audio.restartMusic(); }
     void pauseMusic(bool paused) override { m_audio.pauseMusic(paused); }
     void setMuted(bool muted) override { m_audio.setMuted(muted); }
 
-    std::uint32_t timeOf(SoundEffect effect, int nth = 0) const {
-        for (const auto& [played, ticks] : times) {
+    // The sample at which the nth playing of the effect was asked for, -1 if never.
+    long sampleOf(SoundEffect effect, int nth = 0) const {
+        for (const auto& [played, sample] : times) {
             if (played == effect && nth-- == 0) {
-                return ticks;
+                return sample;
             }
         }
-        return 0;
+        return -1;
     }
-    std::vector<std::pair<SoundEffect, std::uint32_t>> times;
+    int frameOf(SoundEffect effect) const {
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            if (times[i].first == effect) {
+                return frames[i];
+            }
+        }
+        return -1;
+    }
+    int frame = 0;
+    std::vector<std::pair<SoundEffect, long>> times;
+    std::vector<int> frames;
 
   private:
     AudioService& m_audio;
@@ -139,24 +162,23 @@ TEST(Sound, JumpIsHeardNearItsFrameAndNothingWhereNothingHappens) {
     constexpr int kMute = 240;       // m
     constexpr int kMutedJump = 280;  // a second jump nobody hears
     constexpr int kFrames = 330;
-    std::uint32_t quietFrom = 0;
-    std::uint32_t quietTo = 0;
-    std::uint32_t opened = 0;
-    std::uint32_t closed = 0;
-    std::vector<std::uint32_t> frameTicks;
-    std::uint32_t teleport = 0;
-    std::uint32_t jump = 0;
-    std::uint32_t mutedJump = 0;
+    std::vector<long> frameSamples;  // the audio clock at the end of each frame
+    long teleport = -1;
+    long jump = -1;
+    long mutedJump = -1;
+    int jumpFrame = -1;
     {
         auto engine = std::make_unique<GameEngine>();
         ServiceLocator::provideVideoService(engine.get());
         {
             auto mixer = std::make_unique<MixerAudio>(false);
             ASSERT_TRUE(mixer->isOpen());
-            opened = SDL_GetTicks();
+            g_mixedSamples = 0;
+            Mix_SetPostMix(countMixed, nullptr);
             TimedAudio audio(*mixer);
             SoundObserver observer(audio);
             auto manager = std::make_unique<GameStateManager>();
+            // Real time, as the game runs: the audio thread keeps its own clock.
             FramePacer pacer([] { return SDL_GetTicks(); },
                              [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
             pacer.start();
@@ -173,6 +195,7 @@ TEST(Sound, JumpIsHeardNearItsFrameAndNothingWhereNothingHappens) {
                 tap(kJump, SDLK_SPACE);
                 tap(kMute, SDLK_m);
                 tap(kMutedJump, SDLK_SPACE);
+                audio.frame = frame;
                 engine->handleEvents();
                 if (!engine->isPaused()) {
                     manager->update(engine->getControls());
@@ -181,57 +204,52 @@ TEST(Sound, JumpIsHeardNearItsFrameAndNothingWhereNothingHappens) {
                 engine->flipScreen();
                 mixer->setMuted(engine->isMuted());
                 observer.afterFrame(*manager, !engine->isPaused(), engine->isPaused());
-                frameTicks.push_back(SDL_GetTicks());
+                frameSamples.push_back(g_mixedSamples.load());
                 pacer.waitForNextFrame();
             }
-            // From a second after the confirm to the arrival nothing plays.
-            quietFrom = frameTicks[kConfirm + 60];
-            teleport = audio.timeOf(SoundEffect::kTeleport);
-            jump = audio.timeOf(SoundEffect::kJump);
-            mutedJump = audio.timeOf(SoundEffect::kJump, 1);
-            quietTo = teleport - 100;
+            teleport = audio.sampleOf(SoundEffect::kTeleport);
+            jump = audio.sampleOf(SoundEffect::kJump);
+            mutedJump = audio.sampleOf(SoundEffect::kJump, 1);
+            jumpFrame = audio.frameOf(SoundEffect::kJump);
             manager.reset();
             ServiceLocator::provideVideoService(nullptr);
-            closed = SDL_GetTicks();
+            Mix_SetPostMix(nullptr, nullptr);
         }
     }
-    ASSERT_NE(teleport, 0u);
-    ASSERT_NE(jump, 0u) << "the jump was not played";
-    ASSERT_NE(mutedJump, 0u) << "the second jump did not happen";
-    // The jump is asked for in the frame the key goes down.
-    EXPECT_LE(jump - frameTicks[kJump], 2u);
+    ASSERT_GE(teleport, 0);
+    ASSERT_GE(jump, 0) << "the jump was not played";
+    ASSERT_GE(mutedJump, 0) << "the second jump did not happen";
+    // The jump is asked for in the frame its key goes down.
+    EXPECT_EQ(jumpFrame, kJump);
 
-    // The disk driver keeps its own clock: its samples are spread over the time it ran.
-    const std::vector<std::int16_t> left = readSamples(output, 0, 2);  // mono
-    ASSERT_GT(left.size(), static_cast<std::size_t>(kRate));
-    const double samplesPerMs = double(left.size()) / double(closed - opened);
-    const auto sampleAt = [&](std::uint32_t ticks) {
-        return static_cast<long>((ticks - opened) * samplesPerMs);
-    };
+    const std::vector<std::int16_t> mixed = readSamples(output, 0, 2);
+    ASSERT_GT(mixed.size(), static_cast<std::size_t>(kRate));
     constexpr long kSixFrames = 6 * kRate / 60;
 
     const std::vector<std::int16_t> effect = readWav(scratch.path() / "jump.wav");
     double score = 0;
-    const long expected = sampleAt(jump);
     const long found =
-        bestMatch(left, effect, expected - 3 * kSixFrames, expected + 3 * kSixFrames, score);
-    RecordProperty("jumpOffsetMs", std::to_string((found - expected) * 1000 / kRate));
+        bestMatch(mixed, effect, jump - 3 * kSixFrames, jump + 3 * kSixFrames, score);
+    RecordProperty("jumpOffsetMs", std::to_string((found - jump) * 1000 / kRate));
     RecordProperty("jumpMatch", std::to_string(score));
     EXPECT_GT(score, 0.9) << "no jump in the output near frame " << kJump;
-    EXPECT_LE(std::labs(found - expected), kSixFrames)
-        << "the jump is heard " << (found - expected) * 1000 / kRate << " ms from its frame";
+    EXPECT_LE(std::labs(found - jump), kSixFrames)
+        << "the jump is heard " << (found - jump) * 1000 / kRate << " ms from its frame";
 
+    // From a second after the confirm to the arrival nothing plays (music at 0).
+    const long quietFrom = frameSamples[kConfirm + 60];
+    const long quietTo = teleport - kRate / 10;
+    ASSERT_GT(quietTo - quietFrom, kRate);
     long loud = 0;
-    for (long i = sampleAt(quietFrom); i < sampleAt(quietTo); ++i) {
-        loud += left[static_cast<std::size_t>(i)] != 0 ? 1 : 0;
+    for (long i = quietFrom; i < quietTo; ++i) {
+        loud += mixed[static_cast<std::size_t>(i)] != 0 ? 1 : 0;
     }
     EXPECT_EQ(loud, 0) << "sound where nothing happens, with the music at 0";
-    ASSERT_GT(sampleAt(quietTo) - sampleAt(quietFrom), kRate);
 
     // Muted: the second jump leaves the output silent around it.
     long heard = 0;
-    for (long i = sampleAt(mutedJump) - kSixFrames; i < sampleAt(mutedJump) + 2 * kSixFrames; ++i) {
-        heard += left[static_cast<std::size_t>(i)] != 0 ? 1 : 0;
+    for (long i = mutedJump - kSixFrames; i < mutedJump + 2 * kSixFrames; ++i) {
+        heard += mixed[static_cast<std::size_t>(i)] != 0 ? 1 : 0;
     }
     EXPECT_EQ(heard, 0) << "the muted jump is heard";
 }
