@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,45 @@
 
 // The observer against the real game: shipped levels played from the replay scripts,
 // the menu driven by its input record, and an audio service that writes down each call.
+
+namespace {
+
+// Counting allocations is one increment per operator new: observing a frame must make none.
+long long g_allocations = 0;
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++g_allocations;
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size) {
+    ++g_allocations;
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete[](void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
 
 namespace {
 
@@ -37,12 +78,13 @@ const char* effectName(SoundEffect effect) {
 
 class RecordingAudio : public AudioService {
   public:
-    void playEffect(SoundEffect effect) override { calls.push_back({frame, effectName(effect)}); }
-    void playMusic(const std::string& file) override { calls.push_back({frame, "music " + file}); }
-    void restartMusic() override { calls.push_back({frame, "music again"}); }
-    void pauseMusic(bool paused) override {
-        calls.push_back({frame, paused ? "music paused" : "music on"});
+    void playEffect(SoundEffect effect) override {
+        ++effectCount;
+        note(effectName(effect));
     }
+    void playMusic(const std::string& file) override { note("music " + file); }
+    void restartMusic() override { note("music again"); }
+    void pauseMusic(bool paused) override { note(paused ? "music paused" : "music on"); }
     void setMuted(bool) override {}
 
     // The names of the effects alone, in order.
@@ -64,7 +106,15 @@ class RecordingAudio : public AudioService {
         return -1;
     }
 
+    void note(const std::string& what) {
+        if (recording) {
+            calls.push_back({frame, what});
+        }
+    }
+
     int frame = 0;
+    bool recording = true;  // off: calls are only counted, which allocates nothing
+    int effectCount = 0;
     std::vector<Call> calls;
 };
 
@@ -159,6 +209,26 @@ TEST_F(SoundObserverTest, EnemyHitsAndEveryScrollDownTheLevelAreHeard) {
     // Eight screen rows down to the enemy; two hits (a contact while invincible is none).
     EXPECT_EQ(std::count(effects.begin(), effects.end(), "scroll"), 8);
     EXPECT_EQ(std::count(effects.begin(), effects.end(), "hit"), 2);
+}
+
+TEST_F(SoundObserverTest, ObservingAFrameAllocatesNothing) {
+    const InputScript input = InputScript::parseFile(
+        (sourceDir() / "tests/replay/scripts/sablex-voltbot1-enemy.txt").string());
+    const std::vector<Controls> controls = input.toControls(input.frameCount());
+    ReplaySession session(input.level(), input.character());
+    SoundObserver observer(audio);
+    observer.afterFrame(session.manager(), false, false);  // the new state: may load
+    audio.recording = false;
+    long long allocations = 0;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        session.advance(controls[i]);
+        const long long before = g_allocations;
+        // Pause and resume now and then, so the music switches are observed too.
+        observer.afterFrame(session.manager(), i % 500 != 499, i % 500 == 499);
+        allocations += g_allocations - before;
+    }
+    EXPECT_GT(audio.effectCount, 40);  // scrolls, jumps, landings, hits, pauses
+    EXPECT_EQ(allocations, 0);
 }
 
 TEST_F(SoundObserverTest, FrameSteppingPlaysTheSameEffectsAtTheSameUpdates) {
