@@ -347,12 +347,17 @@ void GameEngine::handleEvents() {
             case SDL_KEYDOWN:
                 // A held key's repeats are not new presses: they must not jump, shoot or
                 // toggle the pause again.
-                if (m_event.key.repeat == 0) {
+                if (m_event.key.repeat == 0 &&
+                    (m_keyHandler == nullptr ||
+                     !m_keyHandler->keyDown(m_event.key.keysym, m_controls, m_paused))) {
                     handleKeyDown(m_event.key.keysym.sym);
                 }
                 break;
             case SDL_KEYUP:
-                handleKeyUp(m_event.key.keysym.sym);
+                if (m_keyHandler == nullptr ||
+                    !m_keyHandler->keyUp(m_event.key.keysym, m_controls, m_paused)) {
+                    handleKeyUp(m_event.key.keysym.sym);
+                }
                 break;
             case SDL_QUIT:
                 m_quit = true;
@@ -405,6 +410,12 @@ void GameEngine::handleKeyUp(SDL_Keycode key) {
     Controls::Key released = Controls::Key::kLeft;
     if (gameKey(key, released)) {
         m_controls.release(released);
+    }
+}
+
+void GameEngine::setTitleSuffix(const std::string& suffix) {
+    if (m_window != nullptr) {
+        SDL_SetWindowTitle(m_window, ("Kestrelix" + suffix).c_str());
     }
 }
 

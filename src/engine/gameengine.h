@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/controls.h"
+#include "engine/keyhandler.h"
 #include "engine/videoservice.h"
 
 // The one video service: owns the SDL window and renderer and every image's texture, and
@@ -38,6 +39,11 @@ class GameEngine : public VideoService {
     // Presents the frame. SDL_RenderPresent reports nothing, so there is no failure this
     // could detect: it returns 0; the -1 of a failed presentation is kept for the loop.
     int flipScreen();
+
+    // Not owned; null (the default) leaves only the game's own keys.
+    void setKeyHandler(KeyHandler* handler) { m_keyHandler = handler; }
+    // The window title is "Kestrelix" followed by this (say " - rewinding").
+    void setTitleSuffix(const std::string& suffix);
 
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
@@ -77,4 +83,5 @@ class GameEngine : public VideoService {
     SDL_Renderer* m_renderer = nullptr;
     // Kept only to be destroyed: nothing else needs the window.
     SDL_Window* m_window = nullptr;
+    KeyHandler* m_keyHandler = nullptr;
 };

@@ -9,7 +9,9 @@
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
 #include "engine/servicelocator.h"
+#include "engine/timemachinekeys.h"
 #include "states/gamestatemanager.h"
+#include "states/timemachine.h"
 
 // SDL renames this to SDL_main where its own start-up code must run first.
 int main(int argc, char* argv[]) {
@@ -24,13 +26,19 @@ int main(int argc, char* argv[]) {
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
+        // Savestates, rewind and reload sit between the loop and the manager.
+        auto timeMachine = std::make_unique<TimeMachine>(*manager);
+        TimeMachineKeys timeMachineKeys(*timeMachine, *engine);
+        engine->setKeyHandler(&timeMachineKeys);
 
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
-        const int status = runMainLoop(*engine, *manager, pacer);
+        const int status = runMainLoop(*engine, *timeMachine, pacer);
 
         // The states release their pictures through the engine, so they go first.
+        engine->setKeyHandler(nullptr);
+        timeMachine.reset();
         manager.reset();
         ServiceLocator::provideVideoService(nullptr);
         engine.reset();

@@ -32,6 +32,12 @@ void GameStateManager::setNextState() {
     m_nextStatePending = true;
 }
 
+void GameStateManager::reloadLevel() {
+    // Built before the running level goes, so a file that no longer loads costs nothing.
+    auto level = std::make_unique<Level>(this);
+    m_currentState = std::move(level);
+}
+
 void GameStateManager::setInitMessage(InitMessageId::type id, const char* text) {
     // Only the two messages exist; any other id would write past them.
     if (id < 0 || id >= kInitMessageCount) {

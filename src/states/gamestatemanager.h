@@ -24,6 +24,9 @@ class GameStateManager {
     void update(Controls controls);
     void draw();
     void setNextState();
+    // Loads the current level again from the files as they are now and puts it in place of
+    // the running one, which is kept when loading throws (LoadError passes through).
+    void reloadLevel();
     void setInitMessage(InitMessageId::type id, const char* text);
     std::string getInitMessage(InitMessageId::type id) const;
 
