@@ -155,8 +155,8 @@ void Sprite::restore(const Snapshot& snapshot) {
     m_currentAnimationFrame = snapshot.frame;
     m_currentAnimationFrameDuration = snapshot.frameDuration;
     m_forwardBackwardStep = snapshot.forwardBackwardStep;
-    m_animate =
-        snapshot.forwardBackwardOrder != 0 ? &Sprite::animateForwardBackward : &Sprite::animateForward;
+    m_animate = snapshot.forwardBackwardOrder != 0 ? &Sprite::animateForwardBackward
+                                                   : &Sprite::animateForward;
 }
 
 bool Sprite::accepts(const Snapshot& snapshot) const {

@@ -208,12 +208,7 @@ void Level::draw() {
             video->copyToScreen(m_readyBitmap, kScreenCentreX - m_readyWidth / 2, kReadyMessageY,
                                 nullptr);
         }
-        // At or past, not only at: a ready phase after a restart starts its count at 1, so
-        // a "ready" of 0 (no first ready phase) would otherwise never end it.
-        if (m_frameCounter >= m_readyDuration) {
-            m_phase = kPlaying;
-            m_frameCounter = 0;
-        }
+        endReadyPhaseIfDue();
         return;
     }
     m_enemy->draw(m_camera);
@@ -253,6 +248,15 @@ bool Level::accepts(const Snapshot& s) const {
            s.phase >= kReady && s.phase <= kAfterScrolling && s.mapBoundary >= 0 &&
            s.mapBoundary < m_map->getBoundaryCount() && m_player->accepts(s.player) &&
            m_enemy->accepts(s.enemy);
+}
+
+void Level::endReadyPhaseIfDue() {
+    // At or past, not only at: a ready phase after a restart starts its count at 1, so
+    // a "ready" of 0 (no first ready phase) would otherwise never end it.
+    if (m_phase == kReady && m_frameCounter >= m_readyDuration) {
+        m_phase = kPlaying;
+        m_frameCounter = 0;
+    }
 }
 
 void Level::onReset() {

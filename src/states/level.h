@@ -6,8 +6,8 @@
 
 #include "engine/direction.h"
 #include "engine/videoservice.h"
-#include "states/gamestate.h"
 #include "player/voltbot.h"
+#include "states/gamestate.h"
 #include "world/camera.h"
 #include "world/enemy.h"
 
@@ -61,6 +61,9 @@ class Level : public GameState {
     // Whether a snapshot (for instance one read from a file) fits this level's data: every
     // phase, state, animation frame and screen it names exists here.
     bool accepts(const Snapshot& snapshot) const;
+    // The end of the ready phase is decided by draw, after the message: a level put back
+    // to a snapshot and updated before it is drawn again needs this step first.
+    void endReadyPhaseIfDue();
 
     // For tests and tools.
     Phase getPhase() const { return m_phase; }

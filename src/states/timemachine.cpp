@@ -17,6 +17,10 @@ void TimeMachine::update(Controls controls) {
         }
         return;
     }
+    if (m_landedSinceDraw) {
+        m_level->endReadyPhaseIfDue();
+        m_landedSinceDraw = false;
+    }
     m_manager.update(controls);
     follow(m_manager.getCurrentState());
     if (m_level != nullptr) {
@@ -26,6 +30,7 @@ void TimeMachine::update(Controls controls) {
 
 void TimeMachine::draw() {
     m_manager.draw();
+    m_landedSinceDraw = false;
 }
 
 bool TimeMachine::save(int slot) {
@@ -105,6 +110,7 @@ void TimeMachine::follow(GameState* state) {
     m_slotUsed.fill(false);
     m_nextUpdate = 0;
     m_rewinding = false;
+    m_landedSinceDraw = false;
 }
 
 void TimeMachine::capture(Direction::type dirX, Direction::type dirY) {
@@ -117,6 +123,7 @@ void TimeMachine::capture(Direction::type dirX, Direction::type dirY) {
 
 void TimeMachine::land(const Savestate& moment, Controls& live) {
     m_level->restore(moment.level);
+    m_landedSinceDraw = true;
     m_nextUpdate = moment.update + 1;
     live.prevDirX = static_cast<Direction::type>(moment.dirX);
     live.prevDirY = static_cast<Direction::type>(moment.dirY);

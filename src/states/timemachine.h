@@ -68,5 +68,8 @@ class TimeMachine {
     std::array<bool, kSlotCount> m_slotUsed{};
     int m_nextUpdate = 0;
     bool m_rewinding = false;
+    // Moments are taken before the draw, so a level put back to one has not yet had that
+    // draw's say on the ready phase; the next update gives it first.
+    bool m_landedSinceDraw = false;
     std::string m_reloadError;
 };
