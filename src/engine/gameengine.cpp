@@ -419,6 +419,10 @@ void GameEngine::setTitleSuffix(const std::string& suffix) {
     }
 }
 
+std::string GameEngine::getTitle() const {
+    return m_window != nullptr ? SDL_GetWindowTitle(m_window) : "";
+}
+
 int GameEngine::flipScreen() {
     SDL_RenderPresent(m_renderer);
     return 0;

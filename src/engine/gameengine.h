@@ -44,6 +44,7 @@ class GameEngine : public VideoService {
     void setKeyHandler(KeyHandler* handler) { m_keyHandler = handler; }
     // The window title is "Kestrelix" followed by this (say " - rewinding").
     void setTitleSuffix(const std::string& suffix);
+    std::string getTitle() const;
 
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
