@@ -4,14 +4,14 @@
 
 #include "engine/controls.h"
 
-// Keys a feature beside the game answers to. The engine offers every key-down (repeats
-// excepted) and key-up to its handler before its own key map; a key the handler takes
-// does nothing else. The handler may change the live input record (a restored moment
-// brings its own previous-frame directions).
+// Keys a feature beside the game answers to. The engine offers its handler every key-down
+// (repeats excepted) and key-up that no binding claims, so a player's own bindings win.
+// The handler may change the live input record (a restored moment brings its own
+// previous-frame directions).
 class KeyHandler {
   public:
     virtual ~KeyHandler() = default;
-    // True when the key was taken.
+    // True when the key was the handler's.
     virtual bool keyDown(const SDL_Keysym& key, Controls& controls, bool paused) = 0;
     virtual bool keyUp(const SDL_Keysym& key, Controls& controls, bool paused) = 0;
 };

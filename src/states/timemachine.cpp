@@ -33,6 +33,10 @@ void TimeMachine::draw() {
     m_landedSinceDraw = false;
 }
 
+bool TimeMachine::isQuitRequested() const {
+    return m_manager.isQuitRequested();
+}
+
 bool TimeMachine::save(int slot) {
     if (m_level == nullptr || m_history.empty() || slot < 0 || slot >= kSlotCount) {
         return false;

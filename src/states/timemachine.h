@@ -31,6 +31,7 @@ class TimeMachine {
     // The main loop's calls. While rewinding, an update steps one moment back instead.
     void update(Controls controls);
     void draw();
+    bool isQuitRequested() const;
 
     // The commands. Each is false, with nothing changed, when there is no level or nothing
     // to go back to. A command that puts the level back also sets the live input record:
