@@ -3,9 +3,12 @@
 #include <algorithm>
 
 RewindHistory::RewindHistory(int capacity)
-    : m_moments(static_cast<std::size_t>(std::max(capacity, 1))) {}
+    : m_moments(static_cast<std::size_t>(std::max(capacity, 0))) {}
 
 void RewindHistory::push(const Savestate& moment) {
+    if (m_moments.empty()) {
+        return;
+    }
     append() = moment;
 }
 

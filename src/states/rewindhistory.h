@@ -16,10 +16,12 @@ class RewindHistory {
     static constexpr int kSeconds = 120;
     static constexpr int kCapacity = kSeconds * 60 + 1;
 
+    // A capacity of 0 holds nothing until it is replaced by a real one.
     explicit RewindHistory(int capacity = kCapacity);
 
     void push(const Savestate& moment);
-    // Makes room for a newest moment and hands it out to be filled in place.
+    // Makes room for a newest moment and hands it out to be filled in place (only with a
+    // capacity above 0).
     Savestate& append();
     // Drops the newest moment; false, with nothing dropped, when only one is left.
     bool stepBack();

@@ -8,7 +8,7 @@
 #include "states/level.h"
 
 TimeMachine::TimeMachine(GameStateManager& manager, int historyCapacity)
-    : m_manager(manager), m_history(historyCapacity) {}
+    : m_manager(manager), m_historyCapacity(historyCapacity) {}
 
 void TimeMachine::update(Controls controls) {
     if (isRewinding()) {
@@ -110,6 +110,9 @@ void TimeMachine::follow(GameState* state) {
     }
     m_state = state;
     m_level = dynamic_cast<Level*>(state);
+    if (m_level != nullptr && m_history.capacity() < m_historyCapacity) {
+        m_history = RewindHistory(m_historyCapacity);
+    }
     m_history.clear();
     m_slotUsed.fill(false);
     m_nextUpdate = 0;

@@ -17,8 +17,9 @@ class Level;
 // to one of them; the level's own frame code knows nothing of it.
 //
 // Guarantees: a level put back to a moment continues exactly as it did from there with the
-// same input, and draws the picture it drew then. The history and the four slots are
-// sized at construction; an update allocates nothing. Savestates and history belong to
+// same input, and draws the picture it drew then. The history is one buffer, allocated
+// when the first level loads (RewindHistory::kCapacity moments, about 1.7 MB), and the four
+// slots are members; an update allocates nothing. Savestates and history belong to
 // the level's data: a new level or a reload drops them.
 class TimeMachine {
   public:
@@ -64,7 +65,8 @@ class TimeMachine {
     GameStateManager& m_manager;
     GameState* m_state = nullptr;
     Level* m_level = nullptr;
-    RewindHistory m_history;
+    int m_historyCapacity;
+    RewindHistory m_history{0};
     std::array<Savestate, kSlotCount> m_slots{};
     std::array<bool, kSlotCount> m_slotUsed{};
     int m_nextUpdate = 0;
