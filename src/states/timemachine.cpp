@@ -48,6 +48,18 @@ bool TimeMachine::save(int slot) {
     return true;
 }
 
+bool TimeMachine::putSlot(int slot, const Savestate& moment) {
+    if (m_level == nullptr || slot < 0 || slot >= kSlotCount || moment.update < 0 ||
+        !m_level->accepts(moment.level) || moment.dirX < Direction::kNone ||
+        moment.dirX > Direction::kRight || moment.dirY < Direction::kNone ||
+        moment.dirY > Direction::kRight) {
+        return false;
+    }
+    m_slots[static_cast<std::size_t>(slot)] = moment;
+    m_slotUsed[static_cast<std::size_t>(slot)] = true;
+    return true;
+}
+
 bool TimeMachine::hasSlot(int slot) const {
     return slot >= 0 && slot < kSlotCount && m_slotUsed[static_cast<std::size_t>(slot)];
 }
@@ -101,6 +113,9 @@ bool TimeMachine::reload(const Controls& live) {
     // The new level stands where a level stands when it is switched to; its first update
     // comes with this frame and sees the directions of the last one as previous.
     capture(live.prevDirX, live.prevDirY);
+    if (m_observer != nullptr) {
+        m_observer->onReloaded(live);
+    }
     return true;
 }
 
@@ -139,4 +154,7 @@ void TimeMachine::land(const Savestate& moment, Controls& live) {
     live.jumpReleased = false;
     live.shootPressed = live.shootHeld;
     live.shootReleased = false;
+    if (m_observer != nullptr) {
+        m_observer->onTimelineCut(moment.update);
+    }
 }

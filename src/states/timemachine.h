@@ -25,6 +25,19 @@ class TimeMachine {
   public:
     static constexpr int kSlotCount = 4;
 
+    // Told when the level's timeline changes under it, so that a recording can follow:
+    // cut back to the update the level now stands at, or go on in a new file after a
+    // reload.
+    class Observer {
+      public:
+        virtual ~Observer() = default;
+        // The level stands at the end of update `update` (0: the level's first moment);
+        // every later update is undone.
+        virtual void onTimelineCut(int update) = 0;
+        // The level was loaded again from its files and stands at its first moment.
+        virtual void onReloaded(const Controls& live) = 0;
+    };
+
     explicit TimeMachine(GameStateManager& manager, int historyCapacity = RewindHistory::kCapacity);
     TimeMachine(const TimeMachine&) = delete;
     TimeMachine& operator=(const TimeMachine&) = delete;
@@ -39,6 +52,9 @@ class TimeMachine {
     // its previous-frame directions become the moment's, and the jump and shoot keys held
     // now count as pressed in the next update.
     bool save(int slot);
+    // Fills a slot from elsewhere (a savestate file); false, with nothing changed, when the
+    // moment does not fit the running level's data.
+    bool putSlot(int slot, const Savestate& moment);
     bool restore(int slot, Controls& live);
     bool stepBack(Controls& live);
     void startRewinding();
@@ -47,6 +63,9 @@ class TimeMachine {
     // no longer loads leaves the running level as it was; the error is kept (and written
     // to stderr) until the next reload succeeds.
     bool reload(const Controls& live);
+
+    // Not owned; null (the default) tells no one.
+    void setObserver(Observer* observer) { m_observer = observer; }
 
     bool isRewinding() const { return m_rewinding && m_level != nullptr; }
     bool hasSlot(int slot) const;
@@ -63,6 +82,7 @@ class TimeMachine {
     void land(const Savestate& moment, Controls& live);
 
     GameStateManager& m_manager;
+    Observer* m_observer = nullptr;
     GameState* m_state = nullptr;
     Level* m_level = nullptr;
     int m_historyCapacity;

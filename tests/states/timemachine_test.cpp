@@ -14,11 +14,13 @@
 #include <vector>
 
 #include "common/headlessvideo.h"
+#include "config/loaderror.h"
 #include "engine/controls.h"
 #include "inputscript.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
 #include "states/level.h"
+#include "states/savestatefile.h"
 #include "states/timemachine.h"
 
 namespace fs = std::filesystem;
@@ -146,6 +148,11 @@ class Session {
         machine.update(controls);
         machine.draw();
         return {machine.level()->snapshot(), video.take()};
+    }
+    void frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            frame(Controls{});
+        }
     }
     Frame redraw() {
         machine.draw();
@@ -308,4 +315,105 @@ TEST(TimeMachine, HistoryKeepsTheNewestMomentsOfAFullBuffer) {
     EXPECT_EQ(steps, 9);
     EXPECT_EQ(machine.history().newest().update, 16);
     EXPECT_FALSE(machine.restore(0, live));  // nothing saved
+}
+
+// A recording follows the time machine: every way back cuts it at the moment landed on.
+TEST(TimeMachine, TellsItsObserverWhereTheTimelineWasCut) {
+    struct Cuts : TimeMachine::Observer {
+        void onTimelineCut(int update) override { cuts.push_back(update); }
+        void onReloaded(const Controls&) override { cuts.push_back(-1); }
+        std::vector<int> cuts;
+    } observer;
+    ShippedData data;
+    Session session("Corvane", "voltbot2");
+    session.machine.setObserver(&observer);
+    for (int f = 0; f <= 30; ++f) {
+        session.frame(Controls{});
+        if (f == 10) {
+            session.machine.save(1);
+        }
+    }
+    Controls live;
+    session.machine.stepBack(live);
+    session.machine.startRewinding();
+    session.frames(5);
+    session.machine.stopRewinding(live);
+    session.machine.restore(1, live);
+    session.machine.reload(live);
+    EXPECT_EQ(observer.cuts, (std::vector<int>{29, 24, 10, -1}));
+}
+
+// A slot written to a file reads back as the same value and restores the same level; a
+// broken file is refused with what is wrong, and words that do not fit the level are kept
+// out of the slots.
+TEST(SavestateFile, RoundTripsAndRefusesBrokenFiles) {
+    ShippedData data;
+    Session session("Sablex", "voltbot1");
+    std::mt19937 random(3);
+    for (const Controls& c : keyStream({}, 300, 1, random)) {
+        session.frame(c);
+    }
+    ASSERT_TRUE(session.machine.save(0));
+    const savestatefile::Header header{"Sablex", "voltbot1", "0123456789abcdef"};
+    savestatefile::write("slot1.state", header, session.machine.slot(0));
+    savestatefile::Header read;
+    const Savestate back = savestatefile::read("slot1.state", read);
+    EXPECT_EQ(std::memcmp(&back, &session.machine.slot(0), sizeof back), 0);
+    EXPECT_EQ(read.level, "Sablex");
+    EXPECT_EQ(read.character, "voltbot1");
+    EXPECT_EQ(read.checksum, "0123456789abcdef");
+    ASSERT_TRUE(session.machine.putSlot(3, back));
+
+    std::ifstream in("slot1.state");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string good = text.str();
+    const auto replaced = [&good](const std::string& from, const std::string& to) {
+        std::string edited = good;
+        edited.replace(edited.find(from), from.size(), to);
+        return edited;
+    };
+    const std::string words = "words " + std::to_string(sizeof(Savestate) / 4) + "\n";
+    const struct {
+        std::string file;
+        std::string problem;
+    } broken[] = {
+        {"", "slot1.state: is not a savestate (first line \"\")"},
+        {replaced("level Sablex", "levels Sablex"),
+         "slot1.state: expected a \"level\" line, found \"levels Sablex\""},
+        {replaced(words, "words 12\n"),
+         "slot1.state: words 12 is not 61 (a savestate of another version of the game)"},
+        {replaced(words, words + "1x "), "slot1.state: word 1 \"1x\" is not a 32-bit number"},
+        {replaced(words, words + "4294967296 "),
+         "slot1.state: word 1 \"4294967296\" is not a 32-bit number"},
+        {good.substr(0, good.find(words) + words.size()) + "0 0 0",
+         "slot1.state: ends after 3 of 61 words"},
+        {good + "7\n", "slot1.state: has more than 61 words (\"7\")"},
+    };
+    for (const auto& c : broken) {
+        std::ofstream("slot1.state", std::ios::trunc) << c.file;
+        try {
+            savestatefile::read("slot1.state", read);
+            ADD_FAILURE() << "accepted: " << c.problem;
+        } catch (const LoadError& error) {
+            EXPECT_EQ(std::string(error.what()), c.problem);
+        }
+    }
+
+    // Well-formed words that name what the level does not have.
+    const auto refused = [&](auto change) {
+        Savestate moment = back;
+        change(moment);
+        return !session.machine.putSlot(2, moment);
+    };
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.phase = 9; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.mapBoundary = 999; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.state = 10; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.sprite.animationIndex = 10; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.sprite.frame = 1000; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.enemy.animationIndex = -1; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.bullets[1].active = 2; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.x = 1 << 30; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.dirX = 7; }));
+    EXPECT_FALSE(session.machine.hasSlot(2));
 }
