@@ -22,7 +22,7 @@ void TimeMachine::update(Controls controls) {
         m_landedSinceDraw = false;
     }
     m_manager.update(controls);
-    follow(m_manager.getCurrentState());
+    follow();
     if (m_level != nullptr) {
         capture(controls.dirX, controls.dirY);
     }
@@ -109,7 +109,7 @@ bool TimeMachine::reload(const Controls& live) {
         return false;
     }
     m_reloadError.clear();
-    follow(m_manager.getCurrentState());
+    follow();
     // The new level stands where a level stands when it is switched to; its first update
     // comes with this frame and sees the directions of the last one as previous.
     capture(live.prevDirX, live.prevDirY);
@@ -119,12 +119,12 @@ bool TimeMachine::reload(const Controls& live) {
     return true;
 }
 
-void TimeMachine::follow(GameState* state) {
-    if (state == m_state) {
+void TimeMachine::follow() {
+    if (m_manager.getSwitchCount() == m_switches) {
         return;
     }
-    m_state = state;
-    m_level = dynamic_cast<Level*>(state);
+    m_switches = m_manager.getSwitchCount();
+    m_level = dynamic_cast<Level*>(m_manager.getCurrentState());
     if (m_level != nullptr && m_history.capacity() < m_historyCapacity) {
         m_history = RewindHistory(m_historyCapacity);
     }

@@ -7,7 +7,6 @@
 #include "states/rewindhistory.h"
 #include "states/savestate.h"
 
-class GameState;
 class GameStateManager;
 class Level;
 
@@ -76,14 +75,15 @@ class TimeMachine {
 
   private:
     // Notices a new state from the manager; a new level starts a new history.
-    void follow(GameState* state);
+    void follow();
     void capture(Direction::type dirX, Direction::type dirY);
     // Puts the level and the live input record back to a moment.
     void land(const Savestate& moment, Controls& live);
 
     GameStateManager& m_manager;
     Observer* m_observer = nullptr;
-    GameState* m_state = nullptr;
+    // The manager's switch count when the current state was last looked at; -1 before.
+    int m_switches = -1;
     Level* m_level = nullptr;
     int m_historyCapacity;
     RewindHistory m_history{0};

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -131,9 +130,11 @@ void setKey(const fs::path& file, const std::string& key, const std::string& val
     std::ifstream in(file);
     std::stringstream text;
     text << in.rdbuf();
-    const std::string edited = std::regex_replace(text.str(), std::regex("\n" + key + " = [^\n]*"),
-                                                  "\n" + key + " = " + value);
-    ASSERT_NE(edited, text.str()) << key;
+    std::string edited = text.str();
+    const std::size_t start = edited.find("\n" + key + " = ");
+    ASSERT_NE(start, std::string::npos) << key;
+    const std::size_t end = edited.find('\n', start + 1);
+    edited.replace(start, end - start, "\n" + key + " = " + value);
     std::ofstream(file) << edited;
 }
 
