@@ -62,7 +62,25 @@ for level in Sablex Corvane; do
     done
 done
 
-echo "(f) the rewind history: instructions per update against one draw, and its memory" >&2
+echo "(f) sound: the observer's frame cost, and SDL_mixer's mixing thread" >&2
+# Threads apart: the main thread runs the frames; the mixing thread runs on the clock, so
+# it is counted per sample it mixed (printed by the program) rather than per frame.
+thread_totals() {  # mode n -> "main mixing samples"
+    valgrind --tool=callgrind --separate-threads=yes \
+        --callgrind-out-file="$out/callgrind.$1.$2" \
+        "$bin/kestrelix-bench-frames" "$1" "$2" Sablex 1 2>"$out/$1.$2.err" >/dev/null
+    echo "$(sed -n 's/^totals: //p' "$out/callgrind.$1.$2-01")" \
+        "$(cat "$out"/callgrind."$1"."$2"-0[2-9] 2>/dev/null | sed -n 's/^totals: //p' |
+            awk '{ s += $1 } END { print s + 0 }')" \
+        "$(sed -n 's/^mixed samples: //p' "$out/$1.$2.err")"
+}
+: >"$out/sound.txt"
+for run in "sound 1000" "sound 2000" "mix 3" "mix-effects 3"; do
+    set -- $run
+    echo "$1 $2 $(thread_totals "$1" "$2")" >>"$out/sound.txt"
+done
+
+echo "(g) the rewind history: instructions per update against one draw, and its memory" >&2
 history_count() {  # mode frames -> instructions
     valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.history.$1.$2" \
         "$bin/kestrelix-bench-history" "$1" "$2" 2>&1 |
@@ -153,6 +171,21 @@ for level in ("Sablex", "Corvane"):
     print(f"| (b) update, {level} | {upd:,.0f} instructions = {100 * upd / draw:.2f}% of one draw "
           f"(x1) | < 1% |")
 
+sound = {}
+with open(os.path.join(out, "sound.txt")) as f:
+    for line in f:
+        mode, n, main, mixing, samples = line.split()
+        sound[(mode, n)] = (int(main), int(mixing), int(samples))
+draw = counts[("Sablex", "draw", "1")]
+observer = (sound[("sound", "2000")][0] - sound[("sound", "1000")][0]) / 1000 - counts[("Sablex", "update", "1")]
+print(f"| (f) sound on, main thread: observer and effect calls, Sablex | {observer:,.0f} instructions "
+      f"a frame = {100 * observer / draw:.3f}% of one draw (x1) | < 1% |")
+for mode, label in (("mix", "the tune"), ("mix-effects", "the tune and an effect every 100 ms")):
+    main, mixing, samples = sound[(mode, "3")]
+    per_frame = mixing / samples * 735
+    print(f"| (f) SDL_mixer's mixing thread, {label} | {per_frame:,.0f} instructions per 1/60 s "
+          f"= {100 * per_frame / draw:.1f}% of one draw (x1) | (another thread) |")
+
 m = medians(os.path.join(out, "load.json"))
 for key, b in sorted(m.items()):
     print(f"| (c) load {levels[key.split('/')[1]]} | {b['real_time']:.2f} ms | < 5 ms |")
@@ -193,9 +226,9 @@ if game and bare:
               f"{resets} in {len(runs)} x 600 frames | 0 |")
 PY
 
-# (f) The history's cost: (machine - manager) over 1000 updates, against one draw.
+# (g) The history's cost: (machine - manager) over 1000 updates, against one draw.
 awk '{ d[$1] = $3 - $2 } END {
     per = (d["machine"] - d["manager"]) / 1000; draw = d["draw"] / 20
-    printf "| (f) rewind history per update, instructions | %.0f = %.3f%% of one draw (%.0f) | < 0.5%% |\n", per, 100 * per / draw, draw
+    printf "| (g) rewind history per update, instructions | %.0f = %.3f%% of one draw (%.0f) | < 0.5%% |\n", per, 100 * per / draw, draw
 }' "$out/history.txt"
-sed 's/^/| (f) memory | /; s/$/ | <= 16 MB for 60 s |/' "$out/history-memory.txt"
+sed 's/^/| (g) memory | /; s/$/ | <= 16 MB for 60 s |/' "$out/history-memory.txt"

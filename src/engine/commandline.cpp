@@ -25,6 +25,7 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
          "the folder with the game's files (default: the working directory, "
          "else the installed data)"},
         {"--quit-after", "FRAMES", "quit after presenting this many frames (for tests)"},
+        {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
     };
     return table;
 }
@@ -40,6 +41,7 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"Shift+F1 .. F4", "go back to the state saved in slot 1 .. 4"},
         {"Backspace", "hold: rewind, one frame back per frame; while paused: one frame back"},
         {"F5", "reload the character and level files and restart the level"},
+        {"m", "mute / unmute the sound"},
     };
     return table;
 }

@@ -26,7 +26,7 @@ void GameStateManager::update(Controls controls) {
         m_currentState = std::make_unique<StageSelect>(this);
     }
     m_nextStatePending = false;
-    ++m_switchCount;
+    ++m_stateSwitches;
 }
 
 void GameStateManager::draw() {
@@ -47,7 +47,7 @@ void GameStateManager::reloadLevel() {
     // Built before the running level goes, so a file that no longer loads costs nothing.
     auto level = std::make_unique<Level>(this);
     m_currentState = std::move(level);
-    ++m_switchCount;
+    ++m_stateSwitches;
 }
 
 void GameStateManager::setInitMessage(InitMessageId::type id, const char* text) {

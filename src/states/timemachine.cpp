@@ -120,10 +120,10 @@ bool TimeMachine::reload(const Controls& live) {
 }
 
 void TimeMachine::follow() {
-    if (m_manager.getSwitchCount() == m_switches) {
+    if (m_manager.getStateSwitches() == m_switches) {
         return;
     }
-    m_switches = m_manager.getSwitchCount();
+    m_switches = m_manager.getStateSwitches();
     m_level = dynamic_cast<Level*>(m_manager.getCurrentState());
     if (m_level != nullptr && m_history.capacity() < m_historyCapacity) {
         m_history = RewindHistory(m_historyCapacity);
