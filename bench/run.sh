@@ -14,7 +14,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRELIX_TESTS=OFF \
     -DKESTRELIX_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j2 --target kestrelix-bench-draw kestrelix-bench-load \
     kestrelix-bench-frames kestrelix-bench-startup bare-startup kestrelix-bench-paced \
-    bare-paced >/dev/null
+    bare-paced kestrelix-bench-history >/dev/null
 bin="$build/bench"
 cd "$root/data"
 export SDL_AUDIODRIVER=dummy
@@ -79,6 +79,20 @@ for run in "sound 1000" "sound 2000" "mix 3" "mix-effects 3"; do
     set -- $run
     echo "$1 $2 $(thread_totals "$1" "$2")" >>"$out/sound.txt"
 done
+
+echo "(g) the rewind history: instructions per update against one draw, and its memory" >&2
+history_count() {  # mode frames -> instructions
+    valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.history.$1.$2" \
+        "$bin/kestrelix-bench-history" "$1" "$2" 2>&1 |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+}
+{
+    for mode in manager machine; do
+        echo "$mode $(history_count $mode 1000) $(history_count $mode 2000)"
+    done
+    echo "draw $(count draw 20 Sablex 1) $(count draw 40 Sablex 1)"
+} >"$out/history.txt"
+"$bin/kestrelix-bench-history" memory >"$out/history-memory.txt"
 
 echo "(c) level loading (the switch frame)" >&2
 SDL_VIDEODRIVER=dummy run_gbench "$bin/kestrelix-bench-load" "$out/load.json"
@@ -211,3 +225,10 @@ if game and bare:
         print(f"| (e) deadline resets after the first level frame, {label}, {driver} | "
               f"{resets} in {len(runs)} x 600 frames | 0 |")
 PY
+
+# (g) The history's cost: (machine - manager) over 1000 updates, against one draw.
+awk '{ d[$1] = $3 - $2 } END {
+    per = (d["machine"] - d["manager"]) / 1000; draw = d["draw"] / 20
+    printf "| (g) rewind history per update, instructions | %.0f = %.3f%% of one draw (%.0f) | < 0.5%% |\n", per, 100 * per / draw, draw
+}' "$out/history.txt"
+sed 's/^/| (g) memory | /; s/$/ | <= 16 MB for 60 s |/' "$out/history-memory.txt"

@@ -37,6 +37,10 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"b", "shoot; in the menu: go to the character column, confirm"},
         {"Enter", "pause / resume"},
         {"Tab", "while paused: advance one frame"},
+        {"F1 .. F4", "save the level's whole state to slot 1 .. 4 (kept until a reload)"},
+        {"Shift+F1 .. F4", "go back to the state saved in slot 1 .. 4"},
+        {"Backspace", "hold: rewind, one frame back per frame; while paused: one frame back"},
+        {"F5", "reload the character and level files and restart the level"},
         {"m", "mute / unmute the sound"},
     };
     return table;

@@ -378,7 +378,7 @@ void GameEngine::handleEvent(const SDL_Event& event) {
             }
             break;
         case SDL_KEYUP:
-            handleKeyUp(event.key.keysym.sym);
+            handleKeyUp(event.key.keysym);
             break;
         case SDL_CONTROLLERDEVICEADDED:
             openPad(event.cdevice.which);
@@ -434,14 +434,28 @@ void GameEngine::handleKeyDown(const SDL_KeyboardEvent& key) {
     Action action = Action::kLeft;
     if (m_bindings.actionForKey(key.keysym.sym, action)) {
         holdAction(action, 1u);
+    } else if (m_keyHandler != nullptr) {
+        m_keyHandler->keyDown(key.keysym, m_controls, m_paused);
     }
 }
 
-void GameEngine::handleKeyUp(SDL_Keycode key) {
+void GameEngine::handleKeyUp(const SDL_Keysym& key) {
     Action action = Action::kLeft;
-    if (m_bindings.actionForKey(key, action)) {
+    if (m_bindings.actionForKey(key.sym, action)) {
         letGoAction(action, 1u);
+    } else if (m_keyHandler != nullptr) {
+        m_keyHandler->keyUp(key, m_controls, m_paused);
     }
+}
+
+void GameEngine::setTitleSuffix(const std::string& suffix) {
+    if (m_window != nullptr) {
+        SDL_SetWindowTitle(m_window, ("Kestrelix" + suffix).c_str());
+    }
+}
+
+std::string GameEngine::getTitle() const {
+    return m_window != nullptr ? SDL_GetWindowTitle(m_window) : "";
 }
 
 void GameEngine::holdAction(Action action, std::uint32_t source) {

@@ -8,6 +8,7 @@
 
 #include "engine/controls.h"
 #include "engine/keybindings.h"
+#include "engine/keyhandler.h"
 #include "engine/videoservice.h"
 
 // The one video service: owns the SDL window and renderer and every image's texture, and
@@ -55,6 +56,12 @@ class GameEngine : public VideoService {
     // can see the game start, reach its first state and end cleanly.
     void quitAfterFrames(int frames) { m_framesBeforeQuit = frames; }
 
+    // Keys no binding claims go to this handler (not owned; null: they are ignored).
+    void setKeyHandler(KeyHandler* handler) { m_keyHandler = handler; }
+    // The window title is "Kestrelix" followed by this (say " - rewinding").
+    void setTitleSuffix(const std::string& suffix);
+    std::string getTitle() const;
+
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
@@ -100,7 +107,7 @@ class GameEngine : public VideoService {
 
     void handleEvent(const SDL_Event& event);
     void handleKeyDown(const SDL_KeyboardEvent& key);
-    void handleKeyUp(SDL_Keycode key);
+    void handleKeyUp(const SDL_Keysym& key);
     // A source (the keyboard, a pad's buttons, a pad's stick) starts or stops holding an
     // action; the action acts only when the first source takes it and the last lets go.
     void holdAction(Action action, std::uint32_t source);
@@ -137,4 +144,5 @@ class GameEngine : public VideoService {
     SDL_Renderer* m_renderer = nullptr;
     // Kept only to be destroyed: nothing else needs the window.
     SDL_Window* m_window = nullptr;
+    KeyHandler* m_keyHandler = nullptr;
 };

@@ -12,8 +12,10 @@
 #include "engine/mainloop.h"
 #include "engine/mixeraudio.h"
 #include "engine/servicelocator.h"
+#include "engine/timemachinekeys.h"
 #include "states/gamestatemanager.h"
 #include "states/soundobserver.h"
+#include "states/timemachine.h"
 
 namespace {
 
@@ -56,17 +58,23 @@ int main(int argc, char* argv[]) {
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
+        // Savestates, rewind and reload sit between the loop and the manager.
+        auto timeMachine = std::make_unique<TimeMachine>(*manager);
+        TimeMachineKeys timeMachineKeys(*timeMachine, *engine);
+        engine->setKeyHandler(&timeMachineKeys);
 
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
-        const int status = runMainLoop(*engine, *manager, pacer, [&] {
+        const int status = runMainLoop(*engine, *timeMachine, pacer, [&] {
             audio->setMuted(engine->isMuted());
             sound.afterFrame(*manager, !engine->isPaused(),
                              engine->isPaused() || engine->isStepPending());
         });
 
         // The states release their pictures through the engine, so they go first.
+        engine->setKeyHandler(nullptr);
+        timeMachine.reset();
         manager.reset();
         ServiceLocator::provideVideoService(nullptr);
         audio.reset();

@@ -145,6 +145,33 @@ void Sprite::resetCurrentAnimationFrameDuration() {
     m_currentAnimationFrameDuration = 0;
 }
 
+Sprite::Snapshot Sprite::snapshot() const {
+    return {m_currentAnimationIndex, m_currentAnimationFrame, m_currentAnimationFrameDuration,
+            m_forwardBackwardStep, m_animate == &Sprite::animateForwardBackward ? 1 : 0};
+}
+
+void Sprite::restore(const Snapshot& snapshot) {
+    m_currentAnimationIndex = snapshot.animationIndex;
+    m_currentAnimationFrame = snapshot.frame;
+    m_currentAnimationFrameDuration = snapshot.frameDuration;
+    m_forwardBackwardStep = snapshot.forwardBackwardStep;
+    m_animate = snapshot.forwardBackwardOrder != 0 ? &Sprite::animateForwardBackward
+                                                   : &Sprite::animateForward;
+}
+
+bool Sprite::accepts(const Snapshot& snapshot) const {
+    if (m_animationsAmount == 0) {
+        return snapshot.animationIndex == 0 && snapshot.frame == 0;
+    }
+    if (snapshot.animationIndex < 0 || snapshot.animationIndex >= m_animationsAmount) {
+        return false;
+    }
+    const Animation& animation = m_animations[static_cast<std::size_t>(snapshot.animationIndex)];
+    return snapshot.frame >= 0 && snapshot.frame < animation.nFrames &&
+           (snapshot.forwardBackwardStep == 1 || snapshot.forwardBackwardStep == -1) &&
+           (snapshot.forwardBackwardOrder == 0 || snapshot.forwardBackwardOrder == 1);
+}
+
 bool Sprite::countCurrentFrame(const Animation& animation) {
     const AnimationFrame& frame =
         animation.frames[static_cast<std::size_t>(m_currentAnimationFrame)];

@@ -934,10 +934,12 @@ void Voltbot::draw(Camera& camera) {
         bullet.draw(m_bulletBitmap, camera);
     }
 
-    const int ladderBits = (m_ladderSonar.belowFeet ? 1 : 0) + (m_ladderSonar.atFeet ? 2 : 0) +
-                           (m_ladderSonar.atMiddle ? 4 : 0) + (m_ladderSonar.atHead ? 8 : 0) +
-                           (m_ladderSonar.aboveHead ? 16 : 0);
-    m_debugInfo.draw(m_x, m_y, m_xSpeed, m_ySpeed, ladderBits);
+    m_debugInfo.draw(m_x, m_y, m_xSpeed, m_ySpeed, ladderBits(m_ladderSonar));
+}
+
+int Voltbot::ladderBits(const LadderSonar& sonar) {
+    return (sonar.belowFeet ? 1 : 0) + (sonar.atFeet ? 2 : 0) + (sonar.atMiddle ? 4 : 0) +
+           (sonar.atHead ? 8 : 0) + (sonar.aboveHead ? 16 : 0);
 }
 
 Rect* Voltbot::getBoundingBox() {
@@ -986,6 +988,121 @@ Voltbot::State Voltbot::getState() const {
         }
     }
     return State::kTransforming;
+}
+
+Voltbot::StateHandler Voltbot::handlerOf(State state) {
+    switch (state) {
+        case State::kStanding:
+            return &Voltbot::standingStateHandler;
+        case State::kAccelerating:
+            return &Voltbot::acceleratingStateHandler;
+        case State::kRunning:
+            return &Voltbot::runningStateHandler;
+        case State::kDecelerating:
+            return &Voltbot::deceleratingStateHandler;
+        case State::kJumping:
+            return &Voltbot::jumpingStateHandler;
+        case State::kLanding:
+            return &Voltbot::landingStateHandler;
+        case State::kClimbing:
+            return &Voltbot::climbingStateHandler;
+        case State::kReeling:
+            return &Voltbot::reelingStateHandler;
+        case State::kTeleporting:
+            return &Voltbot::teleportingStateHandler;
+        case State::kTransforming:
+            break;
+    }
+    return &Voltbot::transformingStateHandler;
+}
+
+Voltbot::Snapshot Voltbot::snapshot() const {
+    Snapshot s{};
+    s.x = m_x;
+    s.y = m_y;
+    s.xSpeed = m_xSpeed;
+    s.ySpeed = m_ySpeed;
+    s.direction = m_direction;
+    s.destroyed = m_destroyed ? 1 : 0;
+    s.invincible = m_invincible ? 1 : 0;
+    s.scrolling = m_scrolling ? 1 : 0;
+    s.shooting = m_shooting ? 1 : 0;
+    s.movementMode = m_movementMode;
+    s.stateFrameCounter = m_stateFrameCounter;
+    s.shootingFrameCounter = m_shootingFrameCounter;
+    s.invincibleFrameCounter = m_invincibleFrameCounter;
+    s.teleportStopPosY = m_teleportStopPosY;
+    s.state = static_cast<std::int32_t>(getState());
+    // Reeling is the only transition that waits for the next frame (receiveDamage).
+    s.pendingTransition = m_pendingTransition != nullptr ? 1 : 0;
+    s.yCollisionResponse = m_yCollisionResponse;
+    s.ladderSonar = ladderBits(m_ladderSonar);
+    s.boundingBox = m_boundingBox;
+    for (int i = 0; i < kBulletCount; ++i) {
+        s.bullets[i] = m_bullets[static_cast<std::size_t>(i)].snapshot();
+    }
+    s.sprite = m_sprite->snapshot();
+    return s;
+}
+
+void Voltbot::restore(const Snapshot& s) {
+    m_x = s.x;
+    m_y = s.y;
+    m_xSpeed = s.xSpeed;
+    m_ySpeed = s.ySpeed;
+    m_direction = static_cast<Direction::type>(s.direction);
+    m_destroyed = s.destroyed != 0;
+    m_invincible = s.invincible != 0;
+    m_scrolling = s.scrolling != 0;
+    m_shooting = s.shooting != 0;
+    m_movementMode = static_cast<MovementMode::type>(s.movementMode);
+    m_stateFrameCounter = s.stateFrameCounter;
+    m_shootingFrameCounter = s.shootingFrameCounter;
+    m_invincibleFrameCounter = s.invincibleFrameCounter;
+    m_teleportStopPosY = s.teleportStopPosY;
+    m_stateHandler = handlerOf(static_cast<State>(s.state));
+    m_pendingTransition = s.pendingTransition != 0 ? &Voltbot::onReeling : nullptr;
+    m_yCollisionResponse = static_cast<YCollisionResponse::type>(s.yCollisionResponse);
+    m_ladderSonar.belowFeet = (s.ladderSonar & 1) != 0;
+    m_ladderSonar.atFeet = (s.ladderSonar & 2) != 0;
+    m_ladderSonar.atMiddle = (s.ladderSonar & 4) != 0;
+    m_ladderSonar.atHead = (s.ladderSonar & 8) != 0;
+    m_ladderSonar.aboveHead = (s.ladderSonar & 16) != 0;
+    m_boundingBox = s.boundingBox;
+    for (int i = 0; i < kBulletCount; ++i) {
+        m_bullets[static_cast<std::size_t>(i)].restore(s.bullets[i]);
+    }
+    m_sprite->restore(s.sprite);
+}
+
+bool Voltbot::accepts(const Snapshot& s) const {
+    const auto inRange = [](std::int32_t value, int low, int high) {
+        return value >= low && value <= high;
+    };
+    const auto isFlag = [](std::int32_t value) { return value == 0 || value == 1; };
+    // Far beyond any map or tuning, close enough that no frame's arithmetic can overflow.
+    constexpr int kMaxPosition = 1 << 28;
+    constexpr int kMaxSnapshotSpeed = static_cast<int>(4 * kMaxSpeed);
+    if (!inRange(s.x, -kMaxPosition, kMaxPosition) || !inRange(s.y, -kMaxPosition, kMaxPosition) ||
+        !inRange(s.xSpeed, -kMaxSnapshotSpeed, kMaxSnapshotSpeed) ||
+        !inRange(s.ySpeed, -kMaxSnapshotSpeed, kMaxSnapshotSpeed)) {
+        return false;
+    }
+    for (const Bullet::Snapshot& bullet : s.bullets) {
+        if (!inRange(bullet.direction, Direction::kNone, Direction::kRight) ||
+            !isFlag(bullet.active)) {
+            return false;
+        }
+    }
+    return inRange(s.direction, Direction::kNone, Direction::kRight) && isFlag(s.destroyed) &&
+           isFlag(s.invincible) && isFlag(s.scrolling) && isFlag(s.shooting) &&
+           inRange(s.movementMode, MovementMode::kOnGround, MovementMode::kTransforming) &&
+           inRange(s.state, static_cast<int>(State::kStanding),
+                   static_cast<int>(State::kTransforming)) &&
+           isFlag(s.pendingTransition) &&
+           inRange(s.yCollisionResponse, YCollisionResponse::kRising, YCollisionResponse::kHalt) &&
+           inRange(s.ladderSonar, 0, 31) && s.boundingBox.w == m_boundingBox.w &&
+           s.boundingBox.h == m_boundingBox.h && m_sprite->accepts(s.sprite);
 }
 
 void Voltbot::refreshBoundingBoxX() {

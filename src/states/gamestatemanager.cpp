@@ -43,6 +43,13 @@ void GameStateManager::setMenuChoice(int levelIndex, int voltbotIndex) {
     m_menuVoltbotIndex = voltbotIndex;
 }
 
+void GameStateManager::reloadLevel() {
+    // Built before the running level goes, so a file that no longer loads costs nothing.
+    auto level = std::make_unique<Level>(this);
+    m_currentState = std::move(level);
+    ++m_stateSwitches;
+}
+
 void GameStateManager::setInitMessage(InitMessageId::type id, const char* text) {
     // Only the two messages exist; any other id would write past them.
     if (id < 0 || id >= kInitMessageCount) {

@@ -34,6 +34,9 @@ class GameStateManager {
     void setMenuChoice(int levelIndex, int voltbotIndex);
     int getMenuLevelIndex() const { return m_menuLevelIndex; }
     int getMenuVoltbotIndex() const { return m_menuVoltbotIndex; }
+    // Loads the current level again from the files as they are now and puts it in place of
+    // the running one, which is kept when loading throws (LoadError passes through).
+    void reloadLevel();
     void setInitMessage(InitMessageId::type id, const char* text);
     std::string getInitMessage(InitMessageId::type id) const;
 

@@ -213,16 +213,55 @@ void Level::draw() {
             video->copyToScreen(m_readyBitmap, kScreenCentreX - m_readyWidth / 2, kReadyMessageY,
                                 nullptr);
         }
-        // At or past, not only at: a ready phase after a restart starts its count at 1, so
-        // a "ready" of 0 (no first ready phase) would otherwise never end it.
-        if (m_frameCounter >= m_readyDuration) {
-            m_phase = kPlaying;
-            m_frameCounter = 0;
-        }
+        endReadyPhaseIfDue();
         return;
     }
     m_enemy->draw(m_camera);
     m_player->draw(m_camera);
+}
+
+Level::Snapshot Level::snapshot() const {
+    Snapshot s{};
+    s.phaseJustChanged = m_phaseJustChanged ? 1 : 0;
+    s.readyVisible = m_readyVisible ? 1 : 0;
+    s.frameCounter = m_frameCounter;
+    s.scrollDirection = m_scrollDirection;
+    s.phase = m_phase;
+    s.mapBoundary = m_map->getCurrentBoundaryIndex();
+    s.camera = m_camera.snapshot();
+    s.player = m_player->snapshot();
+    s.enemy = m_enemy->snapshot();
+    return s;
+}
+
+void Level::restore(const Snapshot& s) {
+    m_phaseJustChanged = s.phaseJustChanged != 0;
+    m_readyVisible = s.readyVisible != 0;
+    m_frameCounter = s.frameCounter;
+    m_scrollDirection = static_cast<Direction::type>(s.scrollDirection);
+    m_phase = static_cast<Phase>(s.phase);
+    m_map->setCurrentBoundaryIndex(s.mapBoundary);
+    m_camera.restore(s.camera);
+    m_player->restore(s.player);
+    m_enemy->restore(s.enemy);
+}
+
+bool Level::accepts(const Snapshot& s) const {
+    const auto isFlag = [](std::int32_t value) { return value == 0 || value == 1; };
+    return isFlag(s.phaseJustChanged) && isFlag(s.readyVisible) && s.frameCounter >= 0 &&
+           s.scrollDirection >= Direction::kNone && s.scrollDirection <= Direction::kRight &&
+           s.phase >= kReady && s.phase <= kAfterScrolling && s.mapBoundary >= 0 &&
+           s.mapBoundary < m_map->getBoundaryCount() && m_player->accepts(s.player) &&
+           m_enemy->accepts(s.enemy);
+}
+
+void Level::endReadyPhaseIfDue() {
+    // At or past, not only at: a ready phase after a restart starts its count at 1, so
+    // a "ready" of 0 (no first ready phase) would otherwise never end it.
+    if (m_phase == kReady && m_frameCounter >= m_readyDuration) {
+        m_phase = kPlaying;
+        m_frameCounter = 0;
+    }
 }
 
 void Level::onReset() {

@@ -30,3 +30,15 @@ void Enemy::hit(Voltbot* player) {
     // What a hit does (reeling, or nothing while protected) is the player's decision.
     player->receiveDamage();
 }
+
+Enemy::Snapshot Enemy::snapshot() const {
+    return m_sprite->snapshot();
+}
+
+void Enemy::restore(const Snapshot& snapshot) {
+    m_sprite->restore(snapshot);
+}
+
+bool Enemy::accepts(const Snapshot& snapshot) const {
+    return m_sprite->accepts(snapshot);
+}

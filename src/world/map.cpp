@@ -332,6 +332,14 @@ void Map::setCurrentBoundaryByPosition(int x, int y) {
     }
 }
 
+bool Map::setCurrentBoundaryIndex(int index) {
+    if (index < 0 || index >= m_boundaryCount) {
+        return false;
+    }
+    m_currentBoundary = index;
+    return true;
+}
+
 void Map::setScrollStartPositions(int top, int bottom) {
     m_scrollStartTop = top;
     m_scrollStartBottom = bottom;

@@ -80,6 +80,9 @@ class Map {
     int getBoundaryCount() const { return m_boundaryCount; }
     Rect getBoundary(int i) const { return m_boundaries[static_cast<std::size_t>(i)]; }
     int getCurrentBoundaryIndex() const { return m_currentBoundary; }
+    // For savestates: the only thing about a map that changes while a level runs.
+    // False, with nothing changed, for an index the map does not have.
+    bool setCurrentBoundaryIndex(int index);
     int getScreensPerRow() const { return m_screensPerRow; }
     int getScreenCount() const { return m_screenCount; }
     bool hasScreen(int n) const;
