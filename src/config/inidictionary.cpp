@@ -3,16 +3,18 @@
 #include <climits>
 #include <cstdint>
 #include <fstream>
-#include <iostream>
 #include <string_view>
 
-IniDictionary::IniDictionary(const char* path) : m_path(path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        // Callers go on with their defaults; the warning lets a modder see the typo.
-        std::cerr << "kestrelix: " << path << ": cannot be opened, using defaults\n";
+#include "config/datafile.h"
+#include "config/loadwarnings.h"
+
+IniDictionary::IniDictionary(const char* path, Presence presence) : m_path(path) {
+    if (presence == kOptional && !DataFile::exists(path)) {
+        // The caller goes on with its defaults; the warning lets a modder see the typo.
+        LoadWarnings::warn(path, "cannot be opened, using defaults");
         return;
     }
+    std::ifstream file = DataFile::open(path);
     m_wasRead = true;
     std::string currentSection;
     std::string line;
@@ -89,6 +91,18 @@ int IniDictionary::parseInt(const std::string& text) {
 
 bool IniDictionary::hasSection(const char* section) const {
     return m_sections.find(std::string_view(section)) != m_sections.end();
+}
+
+bool IniDictionary::hasKey(const char* key, const char* section) const {
+    return find(key, section) != nullptr;
+}
+
+std::string IniDictionary::describe(const char* key, const char* section) const {
+    std::string text = std::string("[") + section + "] " + key;
+    if (const std::string* value = find(key, section)) {
+        text += " = " + *value;
+    }
+    return text;
 }
 
 const std::string* IniDictionary::find(const char* key, const char* section) const {

@@ -6,13 +6,16 @@
 
 // Reads one INI file into memory and answers typed lookups by (key, section, default).
 // Names are case-sensitive and compared byte by byte; within a section the first value
-// of a key wins; missing sections or keys give the caller's default. A file that cannot
-// be opened gives an empty dictionary (and one warning line), because every caller
-// relies on its defaults. Read-only after construction, so the text handed out by
-// getCStringValue lives as long as the dictionary.
+// of a key wins; missing sections or keys give the caller's default. An optional file
+// that does not exist gives an empty dictionary (and one warning), because its reader
+// relies on its defaults; a required one, or anything that is not a regular file, is a
+// LoadError. Read-only after construction, so the text handed out by getCStringValue
+// lives as long as the dictionary.
 class IniDictionary {
   public:
-    explicit IniDictionary(const char* path);
+    enum Presence { kOptional, kRequired };
+
+    explicit IniDictionary(const char* path, Presence presence = kOptional);
 
     bool getBoolValue(const char* key, const char* section, bool defaultValue) const;
     int getIntValue(const char* key, const char* section, int defaultValue) const;
@@ -21,6 +24,11 @@ class IniDictionary {
 
     // Whether the file named the section (a header or an entry under it).
     bool hasSection(const char* section) const;
+    // Whether the file gives the key in the section.
+    bool hasKey(const char* key, const char* section) const;
+    // "[section] key = value" with the value as written, for messages that must name what
+    // the file says rather than what it was read as; "[section] key" when it is absent.
+    std::string describe(const char* key, const char* section) const;
 
     // The path the dictionary was read from, for error messages of the loaders.
     const std::string& path() const { return m_path; }

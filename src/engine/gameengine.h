@@ -18,8 +18,6 @@ class GameEngine : public VideoService {
   public:
     // 16 gives a 4096 x 3840 window; more is of no use to any screen and only costs memory.
     static constexpr int kMaxPixelMultiplier = 16;
-    // Images wider or taller than this are refused before SDL sizes a buffer for them.
-    static constexpr int kMaxBmpSide = 4096;
 
     GameEngine();
     // For tools that render at a chosen size whatever settings.ini says (0 reads it).
@@ -32,6 +30,8 @@ class GameEngine : public VideoService {
     void createBitmap(Bitmap& bitmap, int width, int height) override;
     void loadBitmap(Bitmap& bitmap, char const* path) override;
     void unloadBitmap(Bitmap& bitmap) override;
+    // Reads the area back through a drawable image: what counts is what SDL will draw.
+    bool hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) override;
 
     // Once per frame: drains the event queue.
     void handleEvents();
@@ -43,21 +43,31 @@ class GameEngine : public VideoService {
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
     const Controls& getControls() const { return m_controls; }
-    int getPixelMultiplier() const { return m_pixelMultiplier; }
+    int getPixelMultiplier() const override { return m_pixelMultiplier; }
+    // The window's title as the engine's state makes it: "Kestrelix", and " - paused"
+    // while paused (a single step counts as paused), so a player who pressed Enter sees
+    // why nothing moves. Parts are added here; it is set only when it changes.
+    std::string windowTitle() const;
     // For tests that read the picture back.
     SDL_Renderer* renderer() const { return m_renderer; }
     // Reads the whole window back and writes it as a 24-bit BMP (for the trace tool's
     // pictures); LoadError when the picture cannot be read or written.
     void saveScreenToBmp(const std::string& path);
 
-    // Checks the headers of a BMP file against the file's real size and the limits above,
-    // before SDL believes them; throws LoadError(path, problem) when they do not hold.
+    // Checks the headers of a BMP file (BmpFile) before SDL believes them; throws
+    // LoadError(path, problem) when they do not hold.
     static void checkBmpFile(const char* path, int pixelMultiplier);
 
     GameEngine(const GameEngine&) = delete;
     GameEngine& operator=(const GameEngine&) = delete;
 
   private:
+    // What the window's title shows; the title is rebuilt only when this changes.
+    struct TitleState {
+        bool paused = false;
+        bool operator==(const TitleState& other) const { return paused == other.paused; }
+    };
+    TitleState titleState() const;
     // Destroys the renderer and window that exist and shuts SDL down.
     void releaseSdl();
     [[noreturn]] void failConstruction(const std::string& what, const std::string& problem);
@@ -66,6 +76,8 @@ class GameEngine : public VideoService {
     static bool gameKey(SDL_Keycode key, Controls::Key& gameKey);
     void handleKeyDown(SDL_Keycode key);
     void handleKeyUp(SDL_Keycode key);
+    // Sets the window's title when the state it shows has changed since the last call.
+    void refreshTitle();
     SDL_Surface* enlarge(SDL_Surface* source) const;
 
     bool m_paused = false;
@@ -77,4 +89,5 @@ class GameEngine : public VideoService {
     SDL_Renderer* m_renderer = nullptr;
     // Kept only to be destroyed: nothing else needs the window.
     SDL_Window* m_window = nullptr;
+    TitleState m_titleState;
 };

@@ -21,9 +21,11 @@ class HeadlessVideo : public VideoService {
     void createBitmap(Bitmap& bitmap, int width, int height) override;
     void loadBitmap(Bitmap& bitmap, char const* path) override;
     void unloadBitmap(Bitmap&) override {}
+    // Read from the BMP file's pixels, for the loaders that decide at load what to clear.
+    bool hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) override;
 
-    // Width and height of a BMP file from its header; throws LoadError when the file
-    // cannot be read or is not a BMP of a usable size.
+    // Width and height of a BMP file from its header, checked as the engine checks it;
+    // throws LoadError when the game would refuse the file.
     static void readBmpSize(const char* path, int& width, int& height);
 
     // The size of a picture loaded before, or {0, 0}: the content check compares sprite
@@ -35,6 +37,7 @@ class HeadlessVideo : public VideoService {
 
     std::uintptr_t m_nextHandle = 1;
     std::map<std::string, std::pair<int, int>> m_sizes;
+    std::map<std::uintptr_t, std::string> m_paths;
 };
 
 // Installs a video service for the lifetime of the object and puts the previous one back.

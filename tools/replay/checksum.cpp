@@ -3,15 +3,21 @@
 #include <fstream>
 #include <iterator>
 
+#include "config/datafile.h"
 #include "config/inidictionary.h"
+#include "config/loaderror.h"
 
 namespace datachecksum {
 
 namespace {
 
 std::uint64_t hashFile(const std::string& path, std::uint64_t hash) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Only a regular file is read: a folder would throw from the stream and a FIFO
+    // would block. The level's loaders then refuse the same path with the usual line.
+    std::ifstream in;
+    try {
+        in = DataFile::open(path.c_str());
+    } catch (const LoadError&) {
         return fnv1a("<missing " + path + ">", hash);
     }
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

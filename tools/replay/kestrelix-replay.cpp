@@ -11,7 +11,9 @@
 
 #include "checksum.h"
 #include "common/headlessvideo.h"
+#include "config/datafile.h"
 #include "config/loaderror.h"
+#include "config/loadwarnings.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
 #include "inputscript.h"
@@ -112,10 +114,7 @@ Options parseOptions(int argc, char* argv[]) {
 }
 
 std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) {
-        throw LoadError(path, "cannot be opened");
-    }
+    std::ifstream in = DataFile::open(path.c_str());
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') {
@@ -228,16 +227,30 @@ int run(const Options& options) {
     return 1;
 }
 
+
+// The loaders' warnings, each once, in the tool's own words (a level loaded twice, for
+// a picture, would otherwise repeat them).
+void printWarnings(const LoadWarnings::Collector& warnings) {
+    for (const LoadWarnings::Warning& warning : warnings.warnings()) {
+        std::cerr << "kestrelix-replay: warning: " << warning.file << ": " << warning.problem
+                  << '\n';
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const LoadWarnings::Collector warnings;
     try {
         const Options options = parseOptions(argc, argv);
-        return options.menu ? renderMenu(options) : run(options);
+        const int status = options.menu ? renderMenu(options) : run(options);
+        printWarnings(warnings);
+        return status;
     } catch (const UsageError& error) {
         std::cerr << "kestrelix-replay: " << error.problem << '\n' << kUsage;
         return 2;
     } catch (const LoadError& error) {
+        printWarnings(warnings);
         std::cerr << "kestrelix-replay: " << error.what() << '\n';
         return 1;
     }
