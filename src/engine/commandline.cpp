@@ -27,7 +27,7 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"Arrow keys", "run left and right, climb ladders; in the menu: move the cursor"},
         {"Space", "jump (hold for a higher jump); in the menu: back to the level column"},
         {"b", "shoot; in the menu: go to the character column, confirm"},
-        {"Enter", "pause / resume"},
+        {"Enter", "pause / resume (the window title says \"Kestrelix - paused\")"},
         {"Tab", "while paused: advance one frame"},
     };
     return table;
