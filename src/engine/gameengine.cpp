@@ -9,6 +9,7 @@
 
 #include "config/inidictionary.h"
 #include "engine/bmpfile.h"
+#include "engine/settings.h"
 #include "config/loaderror.h"
 
 namespace {
@@ -43,12 +44,10 @@ GameEngine::GameEngine(int pixelMultiplier) {
     SDL_EventState(SDL_MOUSEBUTTONUP, SDL_IGNORE);
 
     if (pixelMultiplier == 0) {
-        const IniDictionary settings("settings.ini");
-        m_pixelMultiplier = settings.getIntValue("pixelMultiplier", "Video", 1);
-        if (m_pixelMultiplier < 1 || m_pixelMultiplier > kMaxPixelMultiplier) {
-            failConstruction(settings.path(), settings.describe("pixelMultiplier", "Video") +
-                                                  " is not a whole number from 1 to " +
-                                                  std::to_string(kMaxPixelMultiplier));
+        try {
+            m_pixelMultiplier = Settings::readPixelMultiplier();
+        } catch (const LoadError& error) {
+            failConstruction(error.file(), error.problem());
         }
     } else if (pixelMultiplier < 1 || pixelMultiplier > kMaxPixelMultiplier) {
         failConstruction("GameEngine", "pixel multiplier " + std::to_string(pixelMultiplier) +

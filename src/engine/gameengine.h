@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/controls.h"
+#include "engine/settings.h"
 #include "engine/videoservice.h"
 
 // The one video service: owns the SDL window and renderer and every image's texture, and
@@ -16,8 +17,7 @@
 // Held keys do not act again: the key-down events the system repeats are ignored.
 class GameEngine : public VideoService {
   public:
-    // 16 gives a 4096 x 3840 window; more is of no use to any screen and only costs memory.
-    static constexpr int kMaxPixelMultiplier = 16;
+    static constexpr int kMaxPixelMultiplier = Settings::kMaxPixelMultiplier;
 
     GameEngine();
     // For tools that render at a chosen size whatever settings.ini says (0 reads it).

@@ -54,6 +54,7 @@ Map::Map(const char* levelName, IniDictionary& levels) {
         const char* mapPath = levels.getCStringValue("tileMap", levelName, "empty");
         loadTileMap(mapPath);
         checkTileSheet(sheetPath, mapPath);
+        findOpaqueScreens();
         loadBoundaries(levels, levelName);
     } catch (...) {
         ServiceLocator::getVideoService()->unloadBitmap(m_tileSheet);
@@ -190,6 +191,27 @@ void Map::checkTileSheet(const char* sheetPath, const char* mapPath) const {
                                         " pixels wide, too narrow for the ", m_tileGraphicCount,
                                         " pictures of ", mapPath, " (", needed / m,
                                         " pixels needed)"));
+    }
+}
+
+void Map::findOpaqueScreens() {
+    // Asked once per picture, here, so drawing never looks at pixels: a screen that shows
+    // a see-through tile lets the previous frame show through, and must be cleared first.
+    VideoService* video = ServiceLocator::getVideoService();
+    std::vector<bool> seeThrough(static_cast<std::size_t>(m_tileGraphicCount));
+    for (int n = 0; n < m_tileGraphicCount; ++n) {
+        seeThrough[static_cast<std::size_t>(n)] =
+            video->hasSeeThroughPixels(m_tileSheet, m_tileRects[static_cast<std::size_t>(n)]);
+    }
+    m_screenOpaque.assign(static_cast<std::size_t>(m_screenCount), false);
+    for (int n = 0; n < m_screenCount; ++n) {
+        const Screen* screen = m_screens[static_cast<std::size_t>(n)].get();
+        if (screen != nullptr) {
+            m_screenOpaque[static_cast<std::size_t>(n)] =
+                std::none_of(screen->begin(), screen->end(), [&seeThrough](const Tile& tile) {
+                    return seeThrough[static_cast<std::size_t>(tile.index)];
+                });
+        }
     }
 }
 
@@ -370,7 +392,8 @@ bool Map::coversView(const Rect& view) const {
     }
     for (long long row = span.firstRow; row <= span.lastRow; ++row) {
         for (long long column = span.firstColumn; column <= span.lastColumn; ++column) {
-            if (!hasScreen(static_cast<int>(row * m_screensPerRow + column))) {
+            const int n = static_cast<int>(row * m_screensPerRow + column);
+            if (!hasScreen(n) || !m_screenOpaque[static_cast<std::size_t>(n)]) {
                 return false;
             }
         }

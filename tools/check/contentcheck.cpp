@@ -13,6 +13,7 @@
 #include "config/loadwarnings.h"
 #include "engine/controls.h"
 #include "engine/servicelocator.h"
+#include "engine/settings.h"
 #include "engine/videoservice.h"
 #include "gfx/sprite.h"
 #include "player/fixedpoint.h"
@@ -53,6 +54,16 @@ class Checker {
     std::vector<Problem> run();
 
   private:
+    // The multiplier the game would enlarge pictures by (1 when settings.ini is refused:
+    // that is reported on its own).
+    static int limitMultiplier() {
+        const LoadWarnings::Collector quiet;  // the run reports the settings itself
+        try {
+            return Settings::readPixelMultiplier();
+        } catch (const LoadError&) {
+            return 1;
+        }
+    }
     std::vector<Problem> finish();
     // A design finding: the game plays this data. Each distinct finding once.
     void report(const std::string& file, const std::string& text) { add({file, text, false}); }
@@ -78,7 +89,7 @@ class Checker {
     void checkArrival(const std::string& levelName, const Character& character);
 
     LoadWarnings::Collector m_warnings;
-    HeadlessVideo m_video;
+    HeadlessVideo m_video{limitMultiplier()};
     ScopedVideo m_service{&m_video};
     std::vector<Problem> m_problems;
     std::vector<Character> m_characters;
@@ -502,7 +513,13 @@ void Checker::checkArrival(const std::string& levelName, const Character& charac
 }
 
 std::vector<Problem> Checker::run() {
-    // The menu first, as the game builds it: font, stage select file and cursor.
+    // The settings first, as the engine reads them.
+    try {
+        Settings::readPixelMultiplier();
+    } catch (const LoadError& error) {
+        refuse(error);
+    }
+    // The menu next, as the game builds it: font, stage select file and cursor.
     try {
         GameStateManager menuState;
     } catch (const LoadError& error) {

@@ -34,9 +34,9 @@ void HeadlessVideo::createBitmap(Bitmap& bitmap, int width, int height) {
 }
 
 void HeadlessVideo::loadBitmap(Bitmap& bitmap, char const* path) {
-    int width = 0;
-    int height = 0;
-    readBmpSize(path, width, height);
+    const BmpFile file(path, m_limitMultiplier);
+    const int width = file.width();
+    const int height = file.height();
     m_sizes[path] = {width, height};
     assignHandle(bitmap);
     m_paths[reinterpret_cast<std::uintptr_t>(bitmap.texture)] = path;

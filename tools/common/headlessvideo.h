@@ -15,6 +15,10 @@
 // of pixel multiplier 1. Texture handles are distinct fakes that are never dereferenced.
 class HeadlessVideo : public VideoService {
   public:
+    // Pictures are refused as the engine would refuse them at this multiplier (their
+    // sizes are still those of multiplier 1).
+    explicit HeadlessVideo(int limitMultiplier = 1) : m_limitMultiplier(limitMultiplier) {}
+
     void clearScreen() override {}
     void copyToBitmap(Bitmap&, Bitmap&, int, int, Rect*) override {}
     void copyToScreen(Bitmap&, int, int, Rect*) override {}
@@ -35,6 +39,7 @@ class HeadlessVideo : public VideoService {
   private:
     void assignHandle(Bitmap& bitmap);
 
+    int m_limitMultiplier;
     std::uintptr_t m_nextHandle = 1;
     std::map<std::string, std::pair<int, int>> m_sizes;
     std::map<std::uintptr_t, std::string> m_paths;
