@@ -99,8 +99,9 @@ BmpFile::BmpFile(const char* path, int pixelMultiplier) : m_path(path) {
                                   std::to_string(kMaxEnlargedPixels * 4 / (1024 * 1024)) + " MB");
     }
     const std::uint32_t bits = m_bitsPerPixel;
+    // SDL reads no 2-bit pictures.
     const bool knownDepth =
-        bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
     if (!knownDepth) {
         throw LoadError(path,
                         "has an unknown depth of " + std::to_string(bits) + " bits per pixel");
@@ -113,10 +114,10 @@ BmpFile::BmpFile(const char* path, int pixelMultiplier) : m_path(path) {
             throw LoadError(path, "is run-length coded for " + std::to_string(codedDepth) +
                                       " bits per pixel, but has " + std::to_string(bits));
         }
-        // The decoder stops at the end of the data, so only its start must be real.
         if (m_pixelOffset >= m_fileSize) {
             throw LoadError(path, "has its pixel data past the end of the file");
         }
+        checkRunLengths(file);
     } else if (m_compression == kCompressionRgb || m_compression == kCompressionBitfields ||
                m_compression == kCompressionAlphaBitfields) {
         // Rows are padded to whole 32-bit words.
@@ -126,6 +127,11 @@ BmpFile::BmpFile(const char* path, int pixelMultiplier) : m_path(path) {
             throw LoadError(path, "is truncated: its pixels need " + std::to_string(end) +
                                       " bytes, the file has " + std::to_string(m_fileSize));
         }
+        if (m_compression != kCompressionRgb) {
+            checkBitFields(file);
+        } else if (bits <= 8) {
+            checkPaletteIndices(file, static_cast<int>(width), static_cast<int>(rows));
+        }
     } else {
         throw LoadError(path,
                         "uses the unsupported compression " + std::to_string(m_compression));
@@ -133,6 +139,122 @@ BmpFile::BmpFile(const char* path, int pixelMultiplier) : m_path(path) {
     m_width = static_cast<int>(width);
     m_height = static_cast<int>(rows);
     m_topDown = height < 0;
+}
+
+void BmpFile::checkRunLengths(std::ifstream& file) const {
+    // SDL reads the codes until the end-of-picture mark and fails when the data ends
+    // first; this walks the same codes without drawing.
+    std::vector<unsigned char> data(static_cast<std::size_t>(m_fileSize - m_pixelOffset));
+    file.clear();
+    file.seekg(static_cast<std::streamoff>(m_pixelOffset));
+    file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    const bool rle8 = m_compression == kCompressionRle8;
+    std::size_t at = 0;
+    const auto next = [&](unsigned& value) {
+        if (at >= data.size()) {
+            return false;
+        }
+        value = data[at++];
+        return true;
+    };
+    unsigned count = 0;
+    unsigned code = 0;
+    for (;;) {
+        if (!next(count)) {
+            break;
+        }
+        if (count != 0) {
+            if (!next(code)) {
+                break;
+            }
+            continue;
+        }
+        if (!next(code)) {
+            break;
+        }
+        if (code == 1) {
+            return;  // the end-of-picture mark
+        }
+        if (code == 0) {
+            continue;  // end of a row
+        }
+        unsigned skip = 0;
+        if (code == 2) {
+            if (!next(skip) || !next(skip)) {
+                break;
+            }
+            continue;
+        }
+        // Literal pixels, padded to an even number of bytes.
+        const unsigned bytes = rle8 ? code : (code + 1) / 2;
+        const unsigned padded = bytes + (bytes & 1);
+        if (data.size() - at < padded) {
+            break;
+        }
+        at += padded;
+    }
+    throw LoadError(m_path, "has run-length coded pixels that end without an end-of-picture mark");
+}
+
+void BmpFile::checkBitFields(std::ifstream& file) const {
+    // The masks follow the 40-byte header (or are part of a longer one); SDL knows only
+    // the usual layouts and refuses the others.
+    unsigned char bytes[16] = {};
+    file.clear();
+    file.seekg(static_cast<std::streamoff>(kFileHeaderSize + kInfoHeaderSize));
+    file.read(reinterpret_cast<char*>(bytes), sizeof bytes);
+    const std::uint32_t red = readLe32(bytes);
+    const std::uint32_t green = readLe32(bytes + 4);
+    const std::uint32_t blue = readLe32(bytes + 8);
+    const std::uint32_t alpha = m_infoSize >= 56 ? readLe32(bytes + 12) : 0;
+    struct Layout {
+        std::uint32_t bits, red, green, blue, alpha;
+    };
+    static const Layout kKnown[] = {
+        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0},
+        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+        {32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0},
+        {32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},
+        {32, 0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF},
+        {32, 0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF},
+        {16, 0xF800, 0x07E0, 0x001F, 0},
+        {16, 0x7C00, 0x03E0, 0x001F, 0},
+        {16, 0x7C00, 0x03E0, 0x001F, 0x8000},
+    };
+    for (const Layout& layout : kKnown) {
+        if (layout.bits == m_bitsPerPixel && layout.red == red && layout.green == green &&
+            layout.blue == blue && layout.alpha == alpha) {
+            return;
+        }
+    }
+    throw LoadError(m_path, "has colour bit fields the engine cannot read (" +
+                                std::to_string(m_bitsPerPixel) + " bits per pixel)");
+}
+
+void BmpFile::checkPaletteIndices(std::ifstream& file, int width, int rows) const {
+    const std::uint32_t bits = m_bitsPerPixel;
+    const std::uint32_t colours = m_coloursUsed;
+    if (colours == 0 || colours >= (1u << bits)) {
+        return;  // every index has its colour
+    }
+    const long long stride = (static_cast<long long>(width) * bits + 31) / 32 * 4;
+    std::vector<unsigned char> row(static_cast<std::size_t>(stride));
+    file.clear();
+    file.seekg(static_cast<std::streamoff>(m_pixelOffset));
+    for (int y = 0; y < rows; ++y) {
+        file.read(reinterpret_cast<char*>(row.data()), static_cast<std::streamsize>(row.size()));
+        for (int x = 0; x < width; ++x) {
+            const int bitOffset = x * static_cast<int>(bits);
+            const int shift = 8 - static_cast<int>(bits) - bitOffset % 8;
+            const unsigned index =
+                (row[static_cast<std::size_t>(bitOffset / 8)] >> shift) & ((1u << bits) - 1);
+            if (index >= colours) {
+                throw LoadError(m_path, "has a pixel of colour " + std::to_string(index) +
+                                            ", but its palette has only " +
+                                            std::to_string(colours) + " colours");
+            }
+        }
+    }
 }
 
 bool BmpFile::hasSeeThroughPixels(const Rect& area) const {

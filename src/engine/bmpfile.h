@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ class BmpFile {
     bool hasSeeThroughPixels(const Rect& area) const;
 
   private:
+    // The checks that need more than the headers, each refusing what SDL refuses.
+    void checkRunLengths(std::ifstream& file) const;
+    void checkBitFields(std::ifstream& file) const;
+    void checkPaletteIndices(std::ifstream& file, int width, int rows) const;
+
     std::string m_path;
     long long m_fileSize = 0;
     std::uint32_t m_pixelOffset = 0;

@@ -323,7 +323,7 @@ TEST(EngineStartUp, RefusesPixelMultiplierOutOfRange) {
             ADD_FAILURE() << "pixelMultiplier " << multiplier << " was accepted";
         } catch (const LoadError& error) {
             EXPECT_EQ(error.file(), "settings.ini");
-            EXPECT_NE(error.problem().find("pixelMultiplier " + std::to_string(multiplier)),
+            EXPECT_NE(error.problem().find("pixelMultiplier = " + std::to_string(multiplier)),
                       std::string::npos)
                 << error.problem();
         }

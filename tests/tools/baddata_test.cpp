@@ -2,7 +2,8 @@
 // of the shipped data, each loaded the way the game loads it (the real engine on SDL's
 // dummy driver, the menu, then the first level with the first character) and checked by
 // kestrelix-check. Both must give the same verdict: refused with the same line, or
-// accepted. Menu-stage refusals are also run through the real kestrelix binary.
+// accepted. Menu-stage refusals are also run through the real kestrelix binary. The same
+// holds for every input of the fuzz corpora and regressions.
 
 #include <sys/stat.h>
 
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,6 +21,8 @@
 #include <vector>
 
 #include "check/contentcheck.h"
+#include "common/headlessvideo.h"
+#include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "config/loadwarnings.h"
 #include "engine/gameengine.h"
@@ -79,6 +83,10 @@ struct Case {
     // A warning kestrelix-check must give (part of its text), or empty.
     std::string warning;
 };
+
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 std::vector<Case> cases() {
     const std::string key = "[ReadyMessage]\n";
@@ -179,8 +187,8 @@ std::vector<Case> cases() {
     };
 }
 
-// The game's verdict: the first refusal while it starts and loads the first level with
-// the first character, as the menu hands them on; empty when everything loads.
+// The game's verdict: the first refusal while it starts and then loads each level with
+// each character that its menu lists, as the menu hands them on; empty when all load.
 struct GameVerdict {
     std::string refusal;
     bool atStart = false;  // refused before the menu was shown
@@ -195,13 +203,26 @@ GameVerdict playAsTheGame() {
         GameEngine engine;
         ServiceLocator::provideVideoService(&engine);
         try {
-            GameStateManager manager;
+            { GameStateManager menu; }
             verdict.atStart = false;
-            manager.setInitMessage(GameStateManager::InitMessageId::kLevel, "Sablex");
-            manager.setInitMessage(GameStateManager::InitMessageId::kVoltbot, "voltbot1");
-            manager.setNextState();
-            manager.update(Controls{});
-            manager.draw();
+            const IniDictionary list("stageselect.ini");
+            const int levels = list.getIntValue("amount", "Levels", 0);
+            const int characters = list.getIntValue("amount", "Voltbots", 0);
+            for (int i = 0; i < levels; ++i) {
+                for (int j = 0; j < characters; ++j) {
+                    GameStateManager manager;
+                    const std::string level = "level" + std::to_string(i);
+                    const std::string character = "voltbot" + std::to_string(j);
+                    manager.setInitMessage(GameStateManager::InitMessageId::kLevel,
+                                           list.getCStringValue(level.c_str(), "Levels", ""));
+                    manager.setInitMessage(
+                        GameStateManager::InitMessageId::kVoltbot,
+                        list.getCStringValue(character.c_str(), "Voltbots", ""));
+                    manager.setNextState();
+                    manager.update(Controls{});
+                    manager.draw();
+                }
+            }
         } catch (...) {
             ServiceLocator::provideVideoService(nullptr);
             throw;
@@ -289,3 +310,119 @@ TEST_P(BadData, GameAndCheckGiveTheSameVerdict) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadData, ::testing::ValuesIn(cases()),
                          [](const auto& param) { return std::string(param.param.name); });
+
+namespace {
+
+// Every input of the fuzz corpora and regressions that a level load reads, with the data
+// file it stands in for.
+struct CorpusFile {
+    std::string name;
+    fs::path path;
+    std::string placedAs;
+};
+
+void PrintTo(const CorpusFile& file, std::ostream* out) {
+    *out << file.path.string();
+}
+
+std::vector<CorpusFile> corpusFiles() {
+    const std::vector<std::pair<std::string, std::string>> targets = {
+        {"bmp", ""},          {"ini", "levels.ini"},  {"tilemap", "sablex.map"},
+        {"sprite", "enemy.ini"}, {"font", "font.ini"}, {"character", "voltbot1"}};
+    std::vector<CorpusFile> files;
+    for (const auto& [target, placedAs] : targets) {
+        const std::pair<const char*, fs::path> roots[] = {
+            {"corpus_", sourceDir() / "fuzz" / "corpus" / target},
+            {"regression_", sourceDir() / "tests" / "fuzz" / "regressions" / target}};
+        for (const auto& [kind, root] : roots) {
+            if (!fs::is_directory(root)) {
+                continue;
+            }
+            for (const auto& entry : fs::directory_iterator(root)) {
+                if (entry.path().filename().string().front() == '.') {
+                    continue;  // .gitkeep
+                }
+                std::string name = kind + target + "_" + entry.path().filename().string();
+                for (char& c : name) {
+                    c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                }
+                files.push_back({name, entry.path(), placedAs});
+            }
+        }
+    }
+    std::sort(files.begin(), files.end(),
+              [](const CorpusFile& a, const CorpusFile& b) { return a.path < b.path; });
+    return files;
+}
+
+std::string verdictOf(const std::function<void()>& load) {
+    try {
+        load();
+        return "accepted";
+    } catch (const LoadError& error) {
+        return error.file() + ": " + error.problem();
+    }
+}
+
+class CorpusAgreement : public ::testing::TestWithParam<CorpusFile> {
+  protected:
+    void SetUp() override {
+        for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
+            scratch.copyFromSource("data/" + entry.path().filename().string(),
+                                   entry.path().filename().string());
+        }
+    }
+    ScratchDir scratch;
+};
+
+}  // namespace
+
+TEST_P(CorpusAgreement, GameAndCheckGiveTheSameVerdict) {
+    const CorpusFile& file = GetParam();
+    std::ifstream in(file.path, std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
+    const LoadWarnings::Collector quiet;
+
+    if (file.placedAs.empty()) {
+        // A picture: the first byte picks the multiplier, as in the fuzz target.
+        if (bytes.empty()) {
+            return;
+        }
+        const int multiplier = static_cast<unsigned char>(bytes[0]) % 4 + 1;
+        scratch.write("fuzz.bmp", bytes.substr(1));
+        scratch.write("settings.ini", "[Video]\npixelMultiplier = " +
+                                          std::to_string(multiplier) + "\n");
+        GameEngine engine;
+        Bitmap loaded;
+        const std::string game = verdictOf([&] { engine.loadBitmap(loaded, "fuzz.bmp"); });
+        if (loaded.texture != nullptr) {
+            engine.unloadBitmap(loaded);
+        }
+        HeadlessVideo headless(multiplier);
+        Bitmap measured;
+        const std::string check = verdictOf([&] { headless.loadBitmap(measured, "fuzz.bmp"); });
+        EXPECT_EQ(game, check);
+        return;
+    }
+
+    scratch.write(file.placedAs, bytes);
+    scratch.write("settings.ini", "[Video]\npixelMultiplier = 1\n");
+    const GameVerdict game = playAsTheGame();
+    std::vector<std::string> refused;
+    const auto problems = contentcheck::checkAll();
+    for (const auto& p : problems) {
+        if (p.refused) {
+            refused.push_back(p.file + ": " + p.text);
+        }
+    }
+    if (game.refusal.empty()) {
+        EXPECT_TRUE(refused.empty()) << listOf(problems);
+    } else {
+        EXPECT_NE(std::find(refused.begin(), refused.end(), game.refusal), refused.end())
+            << "the game: " << game.refusal << "\nthe check:\n"
+            << listOf(problems);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpora, CorpusAgreement, ::testing::ValuesIn(corpusFiles()),
+                         [](const auto& param) { return param.param.name; });

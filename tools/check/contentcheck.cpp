@@ -42,6 +42,7 @@ constexpr int kArrivalFrames = 180;
 // What the checks need of a character file, read once.
 struct Character {
     std::string path;
+    bool exists = false;  // the file could be read
     bool usable = false;  // read, and its sprite loaded
     int xOffset = 0;
     int yOffset = 0;
@@ -439,6 +440,9 @@ void Checker::checkLevel(const std::string& name, IniDictionary& levels) {
     for (const Character& character : m_characters) {
         if (character.usable) {
             checkPair(name, *map, character);
+        } else if (character.exists) {
+            // The level loads the rest of the character too: its refusals are the game's.
+            checkArrival(name, character);
         }
     }
 }
@@ -547,6 +551,7 @@ std::vector<Problem> Checker::run() {
         try {
             character = std::make_unique<IniDictionary>(result.path.c_str(),
                                                         IniDictionary::kRequired);
+            result.exists = true;
             Sprite sprite(*character);
             result.usable = true;
         } catch (const LoadError& error) {
