@@ -1,6 +1,7 @@
-// kestrelix-check: checks the game's content in the working directory (run it from
-// data/): the menu, and every level and character that stageselect.ini lists, are loaded
-// with the game's own loaders and checked for data that would play wrong.
+// kestrelix-check: checks the game's content where the game finds it (--data DIR, the
+// working directory, the installed data, the source tree's data/ from a build tree): the
+// menu, and every level and character that stageselect.ini lists, are loaded with the
+// game's own loaders and checked for data that would play wrong.
 //
 // What the game refuses is printed as "kestrelix-check: <file>: <problem>", the same
 // line the game stops with, and makes the status 1. Everything else is a warning,
@@ -11,13 +12,15 @@
 #include <cstring>
 
 #include "check/contentcheck.h"
+#include "config/datafolder.h"
 #include "config/loaderror.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: kestrelix-check [--strict]   (run in the data folder)\n"
-    "  --strict   also exit with status 1 when there are only warnings\n";
+    "usage: kestrelix-check [--data DIR] [--strict]\n"
+    "  --data DIR   check the data in DIR (default: where the game finds its data)\n"
+    "  --strict     also exit with status 1 when there are only warnings\n";
 
 const char* plural(std::size_t count) {
     return count == 1 ? "" : "s";
@@ -27,9 +30,12 @@ const char* plural(std::size_t count) {
 
 int main(int argc, char* argv[]) {
     bool strict = false;
+    const char* data = "";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--strict") == 0) {
             strict = true;
+        } else if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
+            data = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0) {
             std::printf("%s", kUsage);
             return 0;
@@ -39,12 +45,14 @@ int main(int argc, char* argv[]) {
         }
     }
     try {
+        DataFolder::enter(data);
         const auto problems = contentcheck::checkAll();
         std::size_t refused = 0;
         for (const auto& problem : problems) {
             refused += problem.refused ? 1 : 0;
-            std::printf("kestrelix-check: %s%s: %s\n", problem.refused ? "" : "warning: ",
-                        problem.file.c_str(), problem.text.c_str());
+            std::printf("kestrelix-check: %s%s: %s\n",
+                        problem.refused ? "" : "warning: ", problem.file.c_str(),
+                        problem.text.c_str());
         }
         const std::size_t warnings = problems.size() - refused;
         if (refused > 0) {

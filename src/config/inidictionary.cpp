@@ -14,13 +14,44 @@ IniDictionary::IniDictionary(const char* path, Presence presence) : m_path(path)
         LoadWarnings::warn(path, "cannot be opened, using defaults");
         return;
     }
+    m_wasRead = readFile(path);
+}
+
+IniDictionary IniDictionary::withOverride(const char* path, const char* overridePath) {
+    IniDictionary dictionary;
+    dictionary.m_path = path;
+    // The first value of a key wins, so the override is read first.
+    if (overridePath != nullptr && overridePath[0] != '\0' && DataFile::exists(overridePath) &&
+        dictionary.readFile(overridePath)) {
+        dictionary.m_overridePath = overridePath;
+        dictionary.m_overridden = dictionary.m_sections;
+    }
+    if (!DataFile::exists(path)) {
+        LoadWarnings::warn(path, "cannot be opened, using defaults");
+        return dictionary;
+    }
+    dictionary.m_wasRead = dictionary.readFile(path);
+    return dictionary;
+}
+
+bool IniDictionary::readFile(const char* path) {
+    // Anything but a regular file is refused: a folder reads as empty, a FIFO blocks.
     std::ifstream file = DataFile::open(path);
-    m_wasRead = true;
     std::string currentSection;
     std::string line;
     while (std::getline(file, line)) {
         readLine(line, currentSection);
     }
+    return true;
+}
+
+const std::string& IniDictionary::pathOf(const char* key, const char* section) const {
+    const auto sectionIt = m_overridden.find(std::string_view(section));
+    if (sectionIt != m_overridden.end() &&
+        sectionIt->second.find(std::string_view(key)) != sectionIt->second.end()) {
+        return m_overridePath;
+    }
+    return m_path;
 }
 
 void IniDictionary::readLine(std::string& line, std::string& currentSection) {
@@ -103,6 +134,17 @@ std::string IniDictionary::describe(const char* key, const char* section) const 
         text += " = " + *value;
     }
     return text;
+}
+
+std::vector<std::string> IniDictionary::keysOf(const char* section) const {
+    std::vector<std::string> keys;
+    const auto sectionIt = m_sections.find(std::string_view(section));
+    if (sectionIt != m_sections.end()) {
+        for (const auto& entry : sectionIt->second) {
+            keys.push_back(entry.first);
+        }
+    }
+    return keys;
 }
 
 const std::string* IniDictionary::find(const char* key, const char* section) const {

@@ -133,8 +133,7 @@ BmpFile::BmpFile(const char* path, int pixelMultiplier) : m_path(path) {
             checkPaletteIndices(file, static_cast<int>(width), static_cast<int>(rows));
         }
     } else {
-        throw LoadError(path,
-                        "uses the unsupported compression " + std::to_string(m_compression));
+        throw LoadError(path, "uses the unsupported compression " + std::to_string(m_compression));
     }
     m_width = static_cast<int>(width);
     m_height = static_cast<int>(rows);
@@ -306,8 +305,8 @@ bool BmpFile::hasSeeThroughPixels(const Rect& area) const {
             if (bits <= 8) {
                 const int bitOffset = x * bits;
                 const int shift = 8 - bits - bitOffset % 8;
-                const int index = (row[static_cast<std::size_t>(bitOffset / 8)] >> shift) &
-                                  ((1 << bits) - 1);
+                const int index =
+                    (row[static_cast<std::size_t>(bitOffset / 8)] >> shift) & ((1 << bits) - 1);
                 seeThrough = seeThrough || keyIndex[static_cast<std::size_t>(index)];
                 continue;
             }

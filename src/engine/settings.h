@@ -1,5 +1,7 @@
 #pragma once
 
+class IniDictionary;
+
 // The game's own settings, read from settings.ini the one way the engine and the tools
 // share (no SDL here): the tools then refuse what the game refuses.
 class Settings {
@@ -9,5 +11,7 @@ class Settings {
 
     // [Video] pixelMultiplier, default 1 (also when the file is missing, with a warning);
     // LoadError naming the value as written when it is not 1 to kMaxPixelMultiplier.
-    static int readPixelMultiplier(const char* path = "settings.ini");
+    static int pixelMultiplierOf(const IniDictionary& settings);
+    // The same of the settings the game reads (the data folder's, with the user's over it).
+    static int readPixelMultiplier();
 };

@@ -54,8 +54,8 @@ Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
         // restart lasts one frame). Below that it would never end.
         m_readyDuration = character.getIntValue("ready", "Durations", 0);
         if (m_readyDuration < 0) {
-            LoadWarnings::warn(character.path(), character.describe("ready", "Durations") +
-                                                     " is negative, using 1");
+            LoadWarnings::warn(character.path(),
+                               character.describe("ready", "Durations") + " is negative, using 1");
             m_readyDuration = 1;
         }
         m_readyBlinkInterval = atLeastOneFrame(character, "displayInterval", "ReadyMessage");
@@ -66,9 +66,8 @@ Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
         // More than a screen a frame is no scroll; the bound also keeps the view's
         // arithmetic far from overflowing.
         if (m_scrollSpeed < -Map::kScreenHeight || m_scrollSpeed > Map::kScreenHeight) {
-            throw LoadError(characterPath,
-                            character.describe("verticalSpeed", "ScrollConstants") +
-                                " is outside -240..240");
+            throw LoadError(characterPath, character.describe("verticalSpeed", "ScrollConstants") +
+                                               " is outside -240..240");
         }
         const int startPosTop = character.getIntValue("startPosTop", "ScrollConstants", 0);
         const int startPosBottom =
@@ -126,6 +125,11 @@ void Level::releaseReadyBitmap() {
 }
 
 void Level::update(Controls controls) {
+    // Leaving ends the level in any phase; nothing of it moves in this last frame.
+    if (controls.menuPressed) {
+        m_gameStateManager->setNextState(GameStateManager::StateId::kStageSelect);
+        return;
+    }
     switch (m_phase) {
         case kReady:
             if (m_frameCounter % m_readyBlinkInterval == 0) {

@@ -97,9 +97,9 @@ void Map::loadTileMap(const char* path) {
     // costs nothing when the data is not there.
     const long long expected = kHeaderSize + static_cast<long long>(width) * height * kBytesPerTile;
     if (size < expected) {
-        throw LoadError(path, text("is ", size, " bytes, shorter than the ", expected,
-                                   " bytes its header promises for ", width, " x ", height,
-                                   " tiles"));
+        throw LoadError(path,
+                        text("is ", size, " bytes, shorter than the ", expected,
+                             " bytes its header promises for ", width, " x ", height, " tiles"));
     }
     if (size > expected) {
         throw LoadError(path, text("has ", size - expected, " byte(s) after the ", expected,
@@ -152,9 +152,9 @@ void Map::loadTileMap(const char* path) {
                 continue;
             }
             if (m_tileGraphicCount == 0) {
-                throw LoadError(path, text("header promises no tile pictures, but screen ", n,
-                                           " (column ", c / kScreenColumns, ", row ", screenRow,
-                                           ") is present"));
+                throw LoadError(
+                    path, text("header promises no tile pictures, but screen ", n, " (column ",
+                               c / kScreenColumns, ", row ", screenRow, ") is present"));
             }
             if (rowInScreen == 0) {
                 screen = std::make_unique<Screen>();
@@ -166,8 +166,7 @@ void Map::loadTileMap(const char* path) {
                 if (picture == 0 || picture > m_tileGraphicCount) {
                     throw LoadError(path, text("tile column ", c + k, ", tile row ", t, " (screen ",
                                                n, ") holds picture byte ", picture,
-                                               "; a present screen needs 1 to ",
-                                               m_tileGraphicCount,
+                                               "; a present screen needs 1 to ", m_tileGraphicCount,
                                                " (the picture number plus one)"));
                 }
                 Tile& tile = (*screen)[static_cast<std::size_t>(rowInScreen * kScreenColumns + k)];
@@ -187,10 +186,10 @@ void Map::checkTileSheet(const char* sheetPath, const char* mapPath) const {
     const long long needed = static_cast<long long>(m_tileGraphicCount) * m_tileSheet.height;
     if (m_tileSheet.width < needed) {
         const int m = std::max(ServiceLocator::getVideoService()->getPixelMultiplier(), 1);
-        throw LoadError(sheetPath, text("is ", m_tileSheet.width / m,
-                                        " pixels wide, too narrow for the ", m_tileGraphicCount,
-                                        " pictures of ", mapPath, " (", needed / m,
-                                        " pixels needed)"));
+        throw LoadError(sheetPath,
+                        text("is ", m_tileSheet.width / m, " pixels wide, too narrow for the ",
+                             m_tileGraphicCount, " pictures of ", mapPath, " (", needed / m,
+                             " pixels needed)"));
     }
 }
 
@@ -245,19 +244,17 @@ void Map::loadBoundaries(IniDictionary& levels, const char* levelName) {
         const long long right = static_cast<long long>(x) + w;
         const long long bottom = static_cast<long long>(y) + kScreenHeight;
         if (x < 0 || y < 0 || right > mapWidth || bottom > mapHeight) {
-            throw LoadError(
-                levels.path(),
-                text(name, " lies outside the map of ", mapWidth, " x ", mapHeight, " pixels"));
+            throw LoadError(levels.path(), text(name, " lies outside the map of ", mapWidth, " x ",
+                                                mapHeight, " pixels"));
         }
         // The camera may show any part of the boundary, and falling out of it asks for the
         // screens below, so every screen it touches must have tiles.
         for (int row = y / kScreenHeight; row <= (bottom - 1) / kScreenHeight; ++row) {
             for (int column = x / kScreenWidth; column <= (right - 1) / kScreenWidth; ++column) {
                 if (screenAt(column, row) == nullptr) {
-                    throw LoadError(levels.path(),
-                                    text(name, " covers absent screen ",
-                                         row * m_screensPerRow + column, " (column ", column,
-                                         ", row ", row, ")"));
+                    throw LoadError(levels.path(), text(name, " covers absent screen ",
+                                                        row * m_screensPerRow + column, " (column ",
+                                                        column, ", row ", row, ")"));
                 }
             }
         }
@@ -272,9 +269,8 @@ void Map::loadBoundaries(IniDictionary& levels, const char* levelName) {
     // Beyond 256 pixels a frame the first frames of the drop could overflow the position.
     constexpr int kMaxStartYSpeed = 256 * 256;
     if (m_teleportStartYSpeed < -kMaxStartYSpeed || m_teleportStartYSpeed > kMaxStartYSpeed) {
-        throw LoadError(levels.path(),
-                        levels.describe("teleportStartYSpeedFraction", levelName) +
-                            " is outside -65536..65536");
+        throw LoadError(levels.path(), levels.describe("teleportStartYSpeedFraction", levelName) +
+                                           " is outside -65536..65536");
     }
     // The beam stops at the first row it reaches at or below the stop (at once for a stop
     // above its start); a stop below boundary 0's screen row is never reached inside it,

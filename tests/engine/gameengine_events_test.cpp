@@ -161,7 +161,9 @@ TEST_F(KeyHandling, EnterTogglesPauseAndTwiceInOneFrameChangesNothing) {
 
 // A newcomer who pressed Enter must see why nothing moves; a single step stays "paused".
 TEST_F(KeyHandling, WindowTitleSaysPausedWhilePausedOrStepping) {
-    const auto title = [this] { return std::string(SDL_GetWindowTitle(SDL_RenderGetWindow(engine->renderer()))); };
+    const auto title = [this] {
+        return std::string(SDL_GetWindowTitle(SDL_RenderGetWindow(engine->renderer())));
+    };
     EXPECT_EQ(title(), "Kestrelix");
     press(SDLK_RETURN);
     frame();

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -96,15 +96,19 @@ std::vector<Case> cases() {
          "sablex_tiles.bmp: is truncated: its pixels need 6198 bytes, the file has 3099", ""},
         {"BmpCutToHeader", bmp("sablex_tiles.bmp", [](std::string& b) { b.resize(54); }),
          "sablex_tiles.bmp: is truncated: its pixels need 6198 bytes, the file has 54", ""},
-        {"BmpHeaderSize65535", bmp("sablex_tiles.bmp", [](std::string& b) { putLe32(b, 14, 65535); }),
+        {"BmpHeaderSize65535",
+         bmp("sablex_tiles.bmp", [](std::string& b) { putLe32(b, 14, 65535); }),
          "sablex_tiles.bmp: is too short for its headers", ""},
         {"Bmp7BitsPerPixel", bmp("sablex_tiles.bmp", [](std::string& b) { putLe16(b, 28, 7); }),
          "sablex_tiles.bmp: has an unknown depth of 7 bits per pixel", ""},
-        {"Bmp32BitsOver24BitData", bmp("sablex_tiles.bmp", [](std::string& b) { putLe16(b, 28, 32); }),
+        {"Bmp32BitsOver24BitData",
+         bmp("sablex_tiles.bmp", [](std::string& b) { putLe16(b, 28, 32); }),
          "sablex_tiles.bmp: is truncated: its pixels need 8246 bytes, the file has 6198", ""},
-        {"BmpRleFlagOn24BitData", bmp("sablex_tiles.bmp", [](std::string& b) { putLe32(b, 30, 1); }),
+        {"BmpRleFlagOn24BitData",
+         bmp("sablex_tiles.bmp", [](std::string& b) { putLe32(b, 30, 1); }),
          "sablex_tiles.bmp: is run-length coded for 8 bits per pixel, but has 24", ""},
-        {"BmpPixelOffset2To31", bmp("sablex_tiles.bmp", [](std::string& b) { putLe32(b, 10, 0x80000000u); }),
+        {"BmpPixelOffset2To31",
+         bmp("sablex_tiles.bmp", [](std::string& b) { putLe32(b, 10, 0x80000000u); }),
          "sablex_tiles.bmp: is truncated: its pixels need 2147489792 bytes, the file has 6198", ""},
         {"SelectorCut", bmp("selector.bmp", [](std::string& b) { b.resize(100); }),
          "selector.bmp: is truncated: its pixels need 246 bytes, the file has 100", ""},
@@ -137,7 +141,8 @@ std::vector<Case> cases() {
         {"BlinkIntervalZeroPlays", prepend("voltbot1", key + "displayInterval = 0"), "",
          "voltbot1: [ReadyMessage] displayInterval = 0 is less than one frame, using 1"},
         // Messages name the value as the file writes it.
-        {"HugeJumpSpeed", prepend("voltbot1", "[YSpeed]\njumpingInt = 2000000000\njumpingFraction = 80"),
+        {"HugeJumpSpeed",
+         prepend("voltbot1", "[YSpeed]\njumpingInt = 2000000000\njumpingFraction = 80"),
          "voltbot1: [YSpeed] jumpingInt = 2000000000, jumpingFraction = 80: faster than 256 "
          "pixels a frame (Int * 256 + Fraction is 512000000080/256)",
          ""},
@@ -147,8 +152,7 @@ std::vector<Case> cases() {
          ""},
         {"PixelMultiplierNotANumber", replace("settings.ini", "[Video]\npixelMultiplier = abc\n"),
          "settings.ini: [Video] pixelMultiplier = abc is not a whole number from 1 to 16", ""},
-        {"TileSheetTooNarrow",
-         bmp("sablex_tiles.bmp", [](std::string& b) { putLe32(b, 18, 64); }),
+        {"TileSheetTooNarrow", bmp("sablex_tiles.bmp", [](std::string& b) { putLe32(b, 18, 64); }),
          "sablex_tiles.bmp: is 64 pixels wide, too narrow for the 8 pictures of sablex.map "
          "(128 pixels needed)",
          ""},
@@ -215,9 +219,8 @@ GameVerdict playAsTheGame() {
                     const std::string character = "voltbot" + std::to_string(j);
                     manager.setInitMessage(GameStateManager::InitMessageId::kLevel,
                                            list.getCStringValue(level.c_str(), "Levels", ""));
-                    manager.setInitMessage(
-                        GameStateManager::InitMessageId::kVoltbot,
-                        list.getCStringValue(character.c_str(), "Voltbots", ""));
+                    manager.setInitMessage(GameStateManager::InitMessageId::kVoltbot,
+                                           list.getCStringValue(character.c_str(), "Voltbots", ""));
                     manager.setNextState();
                     manager.update(Controls{});
                     manager.draw();
@@ -238,7 +241,7 @@ GameVerdict playAsTheGame() {
 // Runs the real game binary in the working directory; its status and standard error.
 std::pair<int, std::string> runGameBinary() {
     const std::string command = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 10 " +
-                                std::string(KESTRELIX_GAME) + " 2>&1 >/dev/null";
+                                std::string(KESTRELIX_GAME) + " --data . 2>&1 >/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[256];
@@ -301,7 +304,9 @@ TEST_P(BadData, GameAndCheckGiveTheSameVerdict) {
         EXPECT_NE(warnings.find(c.warning), std::string::npos) << listOf(problems);
     }
 
-    if (game.atStart && !c.refusal.empty()) {
+    // Without a menu file here the game looks for its data elsewhere (the folder search
+    // has its own tests); every other start-up refusal must come from the binary as well.
+    if (game.atStart && !c.refusal.empty() && fs::exists("stageselect.ini")) {
         const auto [status, output] = runGameBinary();
         EXPECT_EQ(status, 1);
         EXPECT_EQ(output, "kestrelix: " + c.refusal + "\n");
@@ -326,9 +331,12 @@ void PrintTo(const CorpusFile& file, std::ostream* out) {
 }
 
 std::vector<CorpusFile> corpusFiles() {
-    const std::vector<std::pair<std::string, std::string>> targets = {
-        {"bmp", ""},          {"ini", "levels.ini"},  {"tilemap", "sablex.map"},
-        {"sprite", "enemy.ini"}, {"font", "font.ini"}, {"character", "voltbot1"}};
+    const std::vector<std::pair<std::string, std::string>> targets = {{"bmp", ""},
+                                                                      {"ini", "levels.ini"},
+                                                                      {"tilemap", "sablex.map"},
+                                                                      {"sprite", "enemy.ini"},
+                                                                      {"font", "font.ini"},
+                                                                      {"character", "voltbot1"}};
     std::vector<CorpusFile> files;
     for (const auto& [target, placedAs] : targets) {
         const std::pair<const char*, fs::path> roots[] = {
@@ -390,8 +398,8 @@ TEST_P(CorpusAgreement, GameAndCheckGiveTheSameVerdict) {
         }
         const int multiplier = static_cast<unsigned char>(bytes[0]) % 4 + 1;
         scratch.write("fuzz.bmp", bytes.substr(1));
-        scratch.write("settings.ini", "[Video]\npixelMultiplier = " +
-                                          std::to_string(multiplier) + "\n");
+        scratch.write("settings.ini",
+                      "[Video]\npixelMultiplier = " + std::to_string(multiplier) + "\n");
         GameEngine engine;
         Bitmap loaded;
         const std::string game = verdictOf([&] { engine.loadBitmap(loaded, "fuzz.bmp"); });

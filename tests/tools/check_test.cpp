@@ -103,12 +103,12 @@ TEST_F(ContentCheck, FindsNothingInTheShippedDataButCorvanesLadderScroll) {
 
 // A scroll that shows part of a neighbouring screen is found where a player can pass.
 TEST_F(ContentCheck, ReportsAScrollThatDoesNotShowWholeScreens) {
-    m_scratch.write("levels.ini",
-                    "[Sablex]\nboundary0w = 700\n" + shipped("levels.ini"));
+    m_scratch.write("levels.ini", "[Sablex]\nboundary0w = 700\n" + shipped("levels.ini"));
     const auto lines = problems();
-    EXPECT_TRUE(has(lines, "[Sablex] the scroll between boundary 0 and boundary 1 at x 672 to 687 "
-                           "shows view x 444 in boundary 0 and 512 in boundary 1: part of a "
-                           "neighbouring screen scrolls into view: the camera jumps sideways"))
+    EXPECT_TRUE(has(lines,
+                    "[Sablex] the scroll between boundary 0 and boundary 1 at x 672 to 687 "
+                    "shows view x 444 in boundary 0 and 512 in boundary 1: part of a "
+                    "neighbouring screen scrolls into view: the camera jumps sideways"))
         << listOf(lines);
 }
 

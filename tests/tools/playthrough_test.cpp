@@ -181,11 +181,10 @@ void play(Pilot& pilot, const std::vector<Step>& route) {
 // row 2, under the low ceiling, drop into row 3, over the second pit, down the shaft of
 // rows 4 to 7 and into the enemy's room.
 const std::vector<Step> kSablexRoute = {
-    {"jR", 0},   {"w345", 0}, {"jR", 0},   {"jR", 0},   {"w552", 0}, {"jR", 0},
-    {"w690", 1}, {"w648", 1}, {"d", 2},    {"w70", 3},  {"w120", 3}, {"jR", 3},
-    {"w365", 3}, {"jR", 3},   {"w552", 3}, {"jR", 3},   {"w712", 3}, {"d", 4},
-    {"w660", 5}, {"w380", 5}, {"jL", 5},   {"w56", 5},  {"d", 6},    {"w180", 7},
-    {"w56", 7},  {"d", 8},    {"w140", 8}};
+    {"jR", 0},   {"w345", 0}, {"jR", 0},   {"jR", 0},   {"w552", 0}, {"jR", 0},   {"w690", 1},
+    {"w648", 1}, {"d", 2},    {"w70", 3},  {"w120", 3}, {"jR", 3},   {"w365", 3}, {"jR", 3},
+    {"w552", 3}, {"jR", 3},   {"w712", 3}, {"d", 4},    {"w660", 5}, {"w380", 5}, {"jL", 5},
+    {"w56", 5},  {"d", 6},    {"w180", 7}, {"w56", 7},  {"d", 8},    {"w140", 8}};
 
 // Start one screen in, onto a girder, over the pit, down the ladder into the shaft room,
 // drop into row 2, over a wall, up the ladder into row 1, drop into the closed room, down

@@ -325,13 +325,12 @@ void Checker::checkScrollViews(const std::string& name, Map& map) {
                 if (during == after && during % kScreenWidth == 0) {
                     continue;
                 }
-                std::string what = "the scroll between boundary " + std::to_string(from) +
-                                   " and boundary " + std::to_string(to) + " at x " +
-                                   std::to_string(x) + " to " +
-                                   std::to_string(x + Tile::kWidth - 1) + " shows view x " +
-                                   std::to_string(during) + " in boundary " +
-                                   std::to_string(from) + " and " + std::to_string(after) +
-                                   " in boundary " + std::to_string(to);
+                std::string what =
+                    "the scroll between boundary " + std::to_string(from) + " and boundary " +
+                    std::to_string(to) + " at x " + std::to_string(x) + " to " +
+                    std::to_string(x + Tile::kWidth - 1) + " shows view x " +
+                    std::to_string(during) + " in boundary " + std::to_string(from) + " and " +
+                    std::to_string(after) + " in boundary " + std::to_string(to);
                 if (during % kScreenWidth != 0 || after % kScreenWidth != 0) {
                     what += ": part of a neighbouring screen scrolls into view";
                 }
@@ -410,8 +409,9 @@ void Checker::checkLevel(const std::string& name, IniDictionary& levels) {
 
     const int enemyScreen = kEnemyScreenRow * map->getScreensPerRow();
     if (enemyScreen >= map->getScreenCount() || !map->hasScreen(enemyScreen)) {
-        report(file, section + "has no screen at row 8, column 0, where the enemy stands: it "
-                               "is never seen or met");
+        report(file, section +
+                         "has no screen at row 8, column 0, where the enemy stands: it "
+                         "is never seen or met");
     } else {
         map->setCurrentBoundaryByPosition(kEnemyX, kEnemyY);
         const Rect current = map->getCurrentBoundary();
@@ -549,8 +549,8 @@ std::vector<Problem> Checker::run() {
         result.path = menu.getCStringValue(key.c_str(), "Voltbots", "empty");
         std::unique_ptr<IniDictionary> character;
         try {
-            character = std::make_unique<IniDictionary>(result.path.c_str(),
-                                                        IniDictionary::kRequired);
+            character =
+                std::make_unique<IniDictionary>(result.path.c_str(), IniDictionary::kRequired);
             result.exists = true;
             Sprite sprite(*character);
             result.usable = true;

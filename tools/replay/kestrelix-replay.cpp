@@ -12,6 +12,7 @@
 #include "checksum.h"
 #include "common/headlessvideo.h"
 #include "config/datafile.h"
+#include "config/datafolder.h"
 #include "config/loaderror.h"
 #include "config/loadwarnings.h"
 #include "engine/gameengine.h"
@@ -29,7 +30,8 @@ const char* const kUsage =
     "                        [--expect GOLDEN.csv] [--frame N --picture OUT.bmp]\n"
     "       kestrelix-replay --checksum [--script FILE] [--level NAME] [--character FILE]\n"
     "       kestrelix-replay --menu --picture OUT.bmp\n"
-    "Runs in the game's data directory (the working directory). Prints one CSV row per\n"
+    "Reads the game's data where the game finds it (--data DIR, the working directory, the\n"
+    "installed data, the source tree's data/ from a build tree). Prints one CSV row per\n"
     "frame: frame 0 is the frame the level is created and drawn in, frame k >= 1 is the\n"
     "k-th update (with the script's input for frame k) and the draw after it.\n";
 
@@ -42,6 +44,7 @@ struct Options {
     std::string character;
     std::string expect;
     std::string picture;
+    std::string data;
     int frames = -1;
     int pictureFrame = -1;
     bool checksum = false;
@@ -86,6 +89,8 @@ Options parseOptions(int argc, char* argv[]) {
             options.expect = value();
         } else if (option == "--picture") {
             options.picture = value();
+        } else if (option == "--data") {
+            options.data = value();
         } else if (option == "--frames") {
             options.frames = parseCount(option, value());
         } else if (option == "--frame") {
@@ -227,7 +232,6 @@ int run(const Options& options) {
     return 1;
 }
 
-
 // The loaders' warnings, each once, in the tool's own words (a level loaded twice, for
 // a picture, would otherwise repeat them).
 void printWarnings(const LoadWarnings::Collector& warnings) {
@@ -242,7 +246,13 @@ void printWarnings(const LoadWarnings::Collector& warnings) {
 int main(int argc, char* argv[]) {
     const LoadWarnings::Collector warnings;
     try {
-        const Options options = parseOptions(argc, argv);
+        Options options = parseOptions(argc, argv);
+        if (DataFolder::enter(options.data) != DataFolder::startFolder()) {
+            // The files named on the command line stay where the user meant them.
+            for (std::string* path : {&options.script, &options.expect, &options.picture}) {
+                *path = DataFolder::fromStartFolder(*path);
+            }
+        }
         const int status = options.menu ? renderMenu(options) : run(options);
         printWarnings(warnings);
         return status;
