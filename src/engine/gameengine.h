@@ -58,6 +58,8 @@ class GameEngine : public VideoService {
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
+    // Toggled by the mute key; the game's sound follows it.
+    bool isMuted() const { return m_muted; }
     const Controls& getControls() const { return m_controls; }
     int getPixelMultiplier() const override { return m_pixelMultiplier; }
     // The window's title as the engine's state makes it: "Kestrelix", and " - paused"
@@ -130,6 +132,7 @@ class GameEngine : public VideoService {
     bool m_paused = false;
     bool m_quit = false;
     bool m_stepPending = false;
+    bool m_muted = false;
     int m_pixelMultiplier = 1;
     int m_framesBeforeQuit = 0;
     bool m_scaled = false;
