@@ -35,7 +35,7 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"Arrow keys", "run left and right, climb ladders; in the menu: move the cursor"},
         {"Space", "jump (hold for a higher jump); in the menu: back to the level column"},
         {"b", "shoot; in the menu: go to the character column, confirm"},
-        {"Enter", "pause / resume"},
+        {"Enter", "pause / resume (the window title says \"Kestrelix - paused\")"},
         {"Tab", "while paused: advance one frame"},
         {"F1 .. F4", "save the level's whole state to slot 1 .. 4 (kept until a reload)"},
         {"Shift+F1 .. F4", "go back to the state saved in slot 1 .. 4"},

@@ -9,6 +9,7 @@
 #include "engine/controls.h"
 #include "engine/keybindings.h"
 #include "engine/keyhandler.h"
+#include "engine/settings.h"
 #include "engine/videoservice.h"
 
 // The one video service: owns the SDL window and renderer and every image's texture, and
@@ -25,14 +26,11 @@
 // for the largest whole k that fits, centred on black.
 class GameEngine : public VideoService {
   public:
-    // 16 gives a 4096 x 3840 window; more is of no use to any screen and only costs memory.
-    static constexpr int kMaxPixelMultiplier = 16;
+    static constexpr int kMaxPixelMultiplier = Settings::kMaxPixelMultiplier;
     // Controllers beyond this many are not opened; each has two bits of m_holders.
     static constexpr int kMaxPads = 4;
     // Stick travel (of 32767) below which the left stick counts as centred.
     static constexpr int kStickDeadZone = 12000;
-    // Images wider or taller than this are refused before SDL sizes a buffer for them.
-    static constexpr int kMaxBmpSide = 4096;
 
     GameEngine();
     // For tools that render at a chosen size whatever settings.ini says (0 reads it).
@@ -45,6 +43,8 @@ class GameEngine : public VideoService {
     void createBitmap(Bitmap& bitmap, int width, int height) override;
     void loadBitmap(Bitmap& bitmap, char const* path) override;
     void unloadBitmap(Bitmap& bitmap) override;
+    // Reads the area back through a drawable image: what counts is what SDL will draw.
+    bool hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) override;
 
     // Once per frame: drains the event queue.
     void handleEvents();
@@ -68,7 +68,11 @@ class GameEngine : public VideoService {
     // Toggled by the mute key; the game's sound follows it.
     bool isMuted() const { return m_muted; }
     const Controls& getControls() const { return m_controls; }
-    int getPixelMultiplier() const { return m_pixelMultiplier; }
+    int getPixelMultiplier() const override { return m_pixelMultiplier; }
+    // The window's title as the engine's state makes it: "Kestrelix", and " - paused"
+    // while paused (a single step counts as paused), so a player who pressed Enter sees
+    // why nothing moves. Parts are added here; it is set only when it changes.
+    std::string windowTitle() const;
     const KeyBindings& getBindings() const { return m_bindings; }
     // How many game-controllers are open.
     int getPadCount() const;
@@ -84,14 +88,20 @@ class GameEngine : public VideoService {
     // pictures); LoadError when the picture cannot be read or written.
     void saveScreenToBmp(const std::string& path);
 
-    // Checks the headers of a BMP file against the file's real size and the limits above,
-    // before SDL believes them; throws LoadError(path, problem) when they do not hold.
+    // Checks the headers of a BMP file (BmpFile) before SDL believes them; throws
+    // LoadError(path, problem) when they do not hold.
     static void checkBmpFile(const char* path, int pixelMultiplier);
 
     GameEngine(const GameEngine&) = delete;
     GameEngine& operator=(const GameEngine&) = delete;
 
   private:
+    // What the window's title shows; the title is rebuilt only when this changes.
+    struct TitleState {
+        bool paused = false;
+        bool operator==(const TitleState& other) const { return paused == other.paused; }
+    };
+    TitleState titleState() const;
     // Destroys the renderer and window that exist and shuts SDL down.
     void releaseSdl();
     [[noreturn]] void failConstruction(const std::string& what, const std::string& problem);
@@ -108,6 +118,8 @@ class GameEngine : public VideoService {
     void handleEvent(const SDL_Event& event);
     void handleKeyDown(const SDL_KeyboardEvent& key);
     void handleKeyUp(const SDL_Keysym& key);
+    // Sets the window's title when the state it shows has changed since the last call.
+    void refreshTitle();
     // A source (the keyboard, a pad's buttons, a pad's stick) starts or stops holding an
     // action; the action acts only when the first source takes it and the last lets go.
     void holdAction(Action action, std::uint32_t source);
@@ -145,4 +157,8 @@ class GameEngine : public VideoService {
     // Kept only to be destroyed: nothing else needs the window.
     SDL_Window* m_window = nullptr;
     KeyHandler* m_keyHandler = nullptr;
+    TitleState m_titleState;
+    // What the workbench adds to the title ("- rewinding", a reload error); set rarely.
+    std::string m_titleSuffix;
+    bool m_titleChanged = false;
 };

@@ -27,4 +27,16 @@ class VideoService {
     virtual void createBitmap(Bitmap& bitmap, int width, int height) = 0;
     virtual void loadBitmap(Bitmap& bitmap, char const* path) = 0;
     virtual void unloadBitmap(Bitmap& bitmap) = 0;
+
+    // The factor between logical and output pixels, so that loaders can name sizes in the
+    // file's own pixels.
+    virtual int getPixelMultiplier() const { return 1; }
+    // Whether any pixel of the area (logical pixels) of a loaded image is see-through.
+    // Asked at load only, never while drawing. The default suits services that paint
+    // nothing: nothing shows through what they do not draw.
+    virtual bool hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) {
+        (void)bitmap;
+        (void)area;
+        return false;
+    }
 };

@@ -24,8 +24,7 @@ int readInRange(const IniDictionary& dictionary, const char* key, const char* se
                 int max) {
     const int value = dictionary.getIntValue(key, section, 0);
     if (value < min || value > max) {
-        throw LoadError(dictionary.path(), "[" + std::string(section) + "] " + key + " = " +
-                                               std::to_string(value) + " is outside " +
+        throw LoadError(dictionary.path(), dictionary.describe(key, section) + " is outside " +
                                                std::to_string(min) + ".." + std::to_string(max));
     }
     return value;

@@ -37,29 +37,35 @@ constexpr int kAnimTransforming = 9;
 constexpr long long kMaxSpeed = 256LL * kOne;  // 256 pixels per frame
 constexpr long long kMaxPixels = 4096;         // offsets and positions within a screen
 
-long long checked(const IniDictionary& dictionary, const char* key, const char* section,
-                  long long value, long long limit) {
+int readBounded(const IniDictionary& dictionary, const char* key, const char* section,
+                long long limit) {
+    const int value = dictionary.getIntValue(key, section, 0);
     if (value < -limit || value > limit) {
-        throw LoadError(dictionary.path(),
-                        std::string("[") + section + "] " + key + " = " + std::to_string(value) +
-                            " is outside -" + std::to_string(limit) + ".." + std::to_string(limit));
+        throw LoadError(dictionary.path(), dictionary.describe(key, section) + " is outside -" +
+                                               std::to_string(limit) + ".." +
+                                               std::to_string(limit));
     }
     return value;
 }
 
-int readBounded(const IniDictionary& dictionary, const char* key, const char* section,
-                long long limit) {
-    return static_cast<int>(
-        checked(dictionary, key, section, dictionary.getIntValue(key, section, 0), limit));
-}
-
 // A configured speed is an "Int" and a "Fraction" key, combined as Int * 256 + Fraction.
+// A refusal names both keys as the file writes them, not the combined sub-pixel number.
 int readSpeed(IniDictionary& dictionary, const char* intKey, const char* fractionKey,
               const char* section) {
     const long long speed =
         static_cast<long long>(dictionary.getIntValue(intKey, section, 0)) * kOne +
         dictionary.getIntValue(fractionKey, section, 0);
-    return static_cast<int>(checked(dictionary, intKey, section, speed, kMaxSpeed));
+    if (speed < -kMaxSpeed || speed > kMaxSpeed) {
+        std::string keys = dictionary.describe(intKey, section);
+        if (dictionary.hasKey(fractionKey, section)) {
+            keys += std::string(", ") + fractionKey + " = " +
+                    dictionary.getCStringValue(fractionKey, section, "");
+        }
+        throw LoadError(dictionary.path(),
+                        keys + ": faster than 256 pixels a frame (Int * 256 + Fraction is " +
+                            std::to_string(speed) + "/256)");
+    }
+    return static_cast<int>(speed);
 }
 
 bool anyBodyProbe(const LadderSonar& s) {
@@ -192,7 +198,15 @@ void Voltbot::readConfiguration(IniDictionary& d) {
     m_boundingBoxYOffset = readBounded(d, "yOffset", box, kMaxPixels);
     refreshBoundingBoxX();
     refreshBoundingBoxY();
-    // Sizes are 16-bit in a Rect; larger values are truncated like the box stores them.
+    // Sizes are 16-bit in a Rect; larger values are truncated like the box stores them. A
+    // box without width or height collides with nothing and stands inside the floor.
+    for (const char* key : {"width", "height"}) {
+        if (d.getIntValue(key, box, 0) < 1) {
+            throw LoadError(d.path(), d.describe(key, box) +
+                                          ": a bounding box needs at least one pixel, or the "
+                                          "player stands inside the floor");
+        }
+    }
     m_boundingBox.w = static_cast<std::uint16_t>(d.getIntValue("width", box, 0));
     m_boundingBox.h = static_cast<std::uint16_t>(d.getIntValue("height", box, 0));
 }

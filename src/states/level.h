@@ -90,6 +90,7 @@ class Level : public GameState {
     int m_readyDuration = 0;
     int m_readyBlinkInterval = 0;
     int m_readyWidth = 0;
+    int m_readyX = 0;  // where the visible part of the ready message starts
     Direction::type m_scrollDirection = Direction::kNone;
     Phase m_phase = kReady;
     Bitmap m_readyBitmap;

@@ -64,7 +64,8 @@ class Map {
     int getTeleportStopPosY() const;
     void draw(Camera& camera);
     // Whether drawing this view paints every pixel of it: every screen it overlaps lies
-    // inside the map and is present. Otherwise the level clears the picture first.
+    // inside the map, is present and shows no tile with see-through pixels (decided at
+    // load). Otherwise the level clears the picture first.
     bool coversView(const Rect& view) const;
 
     // Movement and ladder queries.
@@ -98,6 +99,7 @@ class Map {
     void loadTileMap(const char* path);
     void checkTileSheet(const char* sheetPath, const char* mapPath) const;
     void loadBoundaries(IniDictionary& levels, const char* levelName);
+    void findOpaqueScreens();
     // The screen columns and rows a view overlaps, before clamping to the map.
     struct ScreenSpan {
         long long firstColumn;
@@ -123,5 +125,6 @@ class Map {
     std::vector<Rect> m_boundaries;
     std::vector<Rect> m_tileRects;
     std::vector<std::unique_ptr<Screen>> m_screens;
+    std::vector<bool> m_screenOpaque;  // per screen: its tiles paint every pixel
     int m_screenRows = 0;
 };

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "config/datafile.h"
 #include "config/loaderror.h"
 
 namespace {
@@ -63,10 +64,7 @@ const char* InputScript::keyName(Key key) {
 }
 
 InputScript InputScript::parseFile(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) {
-        throw LoadError(path, "cannot be opened");
-    }
+    std::ifstream in = DataFile::open(path.c_str());
     return parse(in, path);
 }
 

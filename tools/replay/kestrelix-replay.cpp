@@ -11,8 +11,10 @@
 
 #include "checksum.h"
 #include "common/headlessvideo.h"
+#include "config/datafile.h"
 #include "config/datafolder.h"
 #include "config/loaderror.h"
+#include "config/loadwarnings.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
 #include "inputscript.h"
@@ -117,10 +119,7 @@ Options parseOptions(int argc, char* argv[]) {
 }
 
 std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) {
-        throw LoadError(path, "cannot be opened");
-    }
+    std::ifstream in = DataFile::open(path.c_str());
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') {
@@ -233,9 +232,19 @@ int run(const Options& options) {
     return 1;
 }
 
+// The loaders' warnings, each once, in the tool's own words (a level loaded twice, for
+// a picture, would otherwise repeat them).
+void printWarnings(const LoadWarnings::Collector& warnings) {
+    for (const LoadWarnings::Warning& warning : warnings.warnings()) {
+        std::cerr << "kestrelix-replay: warning: " << warning.file << ": " << warning.problem
+                  << '\n';
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const LoadWarnings::Collector warnings;
     try {
         Options options = parseOptions(argc, argv);
         if (DataFolder::enter(options.data) != DataFolder::startFolder()) {
@@ -244,11 +253,14 @@ int main(int argc, char* argv[]) {
                 *path = DataFolder::fromStartFolder(*path);
             }
         }
-        return options.menu ? renderMenu(options) : run(options);
+        const int status = options.menu ? renderMenu(options) : run(options);
+        printWarnings(warnings);
+        return status;
     } catch (const UsageError& error) {
         std::cerr << "kestrelix-replay: " << error.problem << '\n' << kUsage;
         return 2;
     } catch (const LoadError& error) {
+        printWarnings(warnings);
         std::cerr << "kestrelix-replay: " << error.what() << '\n';
         return 1;
     }
