@@ -24,6 +24,7 @@
 #include "replaysession.h"
 #include "runevents.h"
 #include "states/gamestatemanager.h"
+#include "sweeprun.h"
 #include "tracecompare.h"
 #include "tracediff.h"
 #include "tracewriter.h"
@@ -416,11 +417,10 @@ int sweep(const Options& options, const RunSetup& setup, const std::string& leve
     for (const int value : range.values()) {
         changed.overrides.back().value = std::to_string(value);
         character.copy()->write(changed.overrides);
-        RunEvents events;
-        replay(setup.dataFolder, character.path(), level, script, frames,
-               [&events](const TraceRow& row) { events.observe(row); });
-        events.finish();
-        const RunEvents::Measures m = events.measures();
+        HeadlessVideo video;
+        ScopedVideo installed(&video);
+        WorkingDirectory folder(setup.dataFolder);
+        const RunEvents::Measures m = measureRun(level, character.path(), script, frames);
         std::cout << value << ',' << m.apexHeight << ',' << m.apexFrame << ',' << m.airFrames << ','
                   << m.distance << ',' << m.firstScroll << ',' << m.restarts << ',' << m.hits
                   << '\n';
