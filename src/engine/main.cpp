@@ -24,6 +24,7 @@ int main(int argc, char* argv[]) {
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
+        manager->setGhostCharacter(commandLine.value("--ghost"));
 
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });

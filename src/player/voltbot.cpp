@@ -916,6 +916,19 @@ void Voltbot::reset() {
 }
 
 void Voltbot::draw(Camera& camera) {
+    drawSprite(camera, 255);
+
+    for (Bullet& bullet : m_bullets) {
+        bullet.draw(m_bulletBitmap, camera);
+    }
+
+    const int ladderBits = (m_ladderSonar.belowFeet ? 1 : 0) + (m_ladderSonar.atFeet ? 2 : 0) +
+                           (m_ladderSonar.atMiddle ? 4 : 0) + (m_ladderSonar.atHead ? 8 : 0) +
+                           (m_ladderSonar.aboveHead ? 16 : 0);
+    m_debugInfo.draw(m_x, m_y, m_xSpeed, m_ySpeed, ladderBits);
+}
+
+void Voltbot::drawSprite(Camera& camera, std::uint8_t alpha) {
     int sheet = 0;
     if (m_direction == Direction::kRight) {
         sheet = m_shooting ? 2 : 0;
@@ -927,17 +940,8 @@ void Voltbot::draw(Camera& camera) {
     const int c = m_invincibleFrameCounter;
     if ((c & 1) == ((c >> 1) & 1)) {
         m_sprite->draw(camera.getScreenMappedXCoordinate(pixel(m_x)),
-                       camera.getScreenMappedYCoordinate(pixel(m_y)), sheet);
+                       camera.getScreenMappedYCoordinate(pixel(m_y)), sheet, alpha);
     }
-
-    for (Bullet& bullet : m_bullets) {
-        bullet.draw(m_bulletBitmap, camera);
-    }
-
-    const int ladderBits = (m_ladderSonar.belowFeet ? 1 : 0) + (m_ladderSonar.atFeet ? 2 : 0) +
-                           (m_ladderSonar.atMiddle ? 4 : 0) + (m_ladderSonar.atHead ? 8 : 0) +
-                           (m_ladderSonar.aboveHead ? 16 : 0);
-    m_debugInfo.draw(m_x, m_y, m_xSpeed, m_ySpeed, ladderBits);
 }
 
 Rect* Voltbot::getBoundingBox() {

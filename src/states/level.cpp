@@ -9,6 +9,7 @@
 #include "gfx/font.h"
 #include "player/voltbot.h"
 #include "states/gamestatemanager.h"
+#include "states/ghost.h"
 #include "world/enemy.h"
 #include "world/map.h"
 
@@ -32,12 +33,14 @@ int atLeastOneFrame(const IniDictionary& character, const char* key, const char*
 
 }  // namespace
 
-Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
-    const std::string levelName =
-        m_gameStateManager->getInitMessage(GameStateManager::InitMessageId::kLevel);
-    const std::string characterPath =
-        m_gameStateManager->getInitMessage(GameStateManager::InitMessageId::kVoltbot);
+Level::Level(GameStateManager* manager)
+    : Level(manager->getInitMessage(GameStateManager::InitMessageId::kLevel),
+            manager->getInitMessage(GameStateManager::InitMessageId::kVoltbot)) {
+    m_gameStateManager = manager;
+}
 
+Level::Level(const std::string& levelName, const std::string& characterPath)
+    : m_gameStateManager(nullptr) {
     IniDictionary levels("levels.ini");
     if (!levels.wasRead()) {
         throw LoadError("levels.ini", "cannot be opened");
@@ -203,21 +206,28 @@ void Level::draw() {
         video->clearScreen();
     }
     m_map->draw(m_camera);
+    if (m_ghost != nullptr) {
+        m_ghost->draw(m_camera);
+    }
     if (m_phase == kReady) {
         if (m_readyVisible && m_readyBitmap.texture != nullptr) {
             video->copyToScreen(m_readyBitmap, kScreenCentreX - m_readyWidth / 2, kReadyMessageY,
                                 nullptr);
         }
-        // At or past, not only at: a ready phase after a restart starts its count at 1, so
-        // a "ready" of 0 (no first ready phase) would otherwise never end it.
-        if (m_frameCounter >= m_readyDuration) {
-            m_phase = kPlaying;
-            m_frameCounter = 0;
-        }
+        endReadyPhaseIfDue();
         return;
     }
     m_enemy->draw(m_camera);
     m_player->draw(m_camera);
+}
+
+void Level::endReadyPhaseIfDue() {
+    // At or past, not only at: a ready phase after a restart starts its count at 1, so
+    // a "ready" of 0 (no first ready phase) would otherwise never end it.
+    if (m_phase == kReady && m_frameCounter >= m_readyDuration) {
+        m_phase = kPlaying;
+        m_frameCounter = 0;
+    }
 }
 
 void Level::onReset() {

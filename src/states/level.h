@@ -10,6 +10,7 @@
 
 class Enemy;
 class GameStateManager;
+class Ghost;
 class Map;
 class Voltbot;
 
@@ -28,6 +29,8 @@ class Level : public GameState {
     };
 
     explicit Level(GameStateManager* manager);
+    // A level of its own, outside the state manager: the second run of a ghost.
+    Level(const std::string& levelName, const std::string& characterPath);
     ~Level() override;
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
@@ -36,6 +39,11 @@ class Level : public GameState {
     void update(Controls controls) override;
     void onReset();
     void onScrollStart(Direction::type direction);
+    // The draw's own step of the phase machine (the ready phase ends in a draw), for a
+    // level that runs without being drawn. draw() takes this step itself.
+    void endReadyPhaseIfDue();
+    // A ghost drawn over the map, before the actors; null for none. Not owned.
+    void setGhost(Ghost* ghost) { m_ghost = ghost; }
 
     // For tests and tools.
     Phase getPhase() const { return m_phase; }
@@ -70,4 +78,5 @@ class Level : public GameState {
     GameStateManager* m_gameStateManager;
     std::unique_ptr<Map> m_map;
     std::unique_ptr<Voltbot> m_player;
+    Ghost* m_ghost = nullptr;
 };
