@@ -26,12 +26,17 @@ void GameStateManager::update(Controls controls) {
     // the two never exist at once. The level's first update comes with the next frame.
     m_currentState.reset();
     m_ghost.reset();
-    auto level = std::make_unique<Level>(this);
-    if (!m_ghostCharacter.empty()) {
-        m_ghost = std::make_unique<Ghost>(getInitMessage(InitMessageId::kLevel), m_ghostCharacter);
-        level->setGhost(m_ghost.get());
+    if (m_nextState == StateId::kLevel) {
+        auto level = std::make_unique<Level>(this);
+        if (!m_ghostCharacter.empty()) {
+            m_ghost =
+                std::make_unique<Ghost>(getInitMessage(InitMessageId::kLevel), m_ghostCharacter);
+            level->setGhost(m_ghost.get());
+        }
+        m_currentState = std::move(level);
+    } else {
+        m_currentState = std::make_unique<StageSelect>(this);
     }
-    m_currentState = std::move(level);
     m_nextStatePending = false;
 }
 
@@ -39,8 +44,14 @@ void GameStateManager::draw() {
     m_currentState->draw();
 }
 
-void GameStateManager::setNextState() {
+void GameStateManager::setNextState(StateId next) {
+    m_nextState = next;
     m_nextStatePending = true;
+}
+
+void GameStateManager::setMenuChoice(int levelIndex, int voltbotIndex) {
+    m_menuLevelIndex = levelIndex;
+    m_menuVoltbotIndex = voltbotIndex;
 }
 
 void GameStateManager::setInitMessage(InitMessageId::type id, const char* text) {
