@@ -152,7 +152,8 @@ std::string apply(const std::string& fileText, const std::vector<CharacterOverri
 }  // namespace characteroverride
 
 OverriddenCharacter::OverriddenCharacter(const std::string& originalPath)
-    : m_original(originalPath) {
+    // Absolute: a sweep rewrites the copy after the tool has left the run's data folder.
+    : m_original(std::filesystem::absolute(originalPath).string()) {
     std::ifstream in(originalPath, std::ios::binary);
     if (!in) {
         throw LoadError(originalPath, "cannot be opened");
