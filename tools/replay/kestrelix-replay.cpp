@@ -172,7 +172,10 @@ Options parseOptions(int argc, char* argv[]) {
     }
     if (!options.sweep.empty() && (options.versusGiven || pictures)) {
         throw UsageError{std::string("--sweep and ") +
-                         (options.versusGiven ? "--versus" : "pictures") + " cannot be combined"};
+                         (options.versusGiven            ? "--versus"
+                          : options.levelPicture.empty() ? "--plot"
+                                                         : "--level-picture") +
+                         " cannot be combined"};
     }
     if (options.columnsGiven && options.plot.empty()) {
         throw UsageError{"--columns needs --plot"};
