@@ -129,8 +129,9 @@ TEST(LevelPicture, StartScreenEqualsTheToolsFrameZeroPicture) {
     ASSERT_EQ(runTool(scratch, "--level Corvane --level-picture '" + png + "'").status, 0);
     ASSERT_EQ(runTool(scratch, "--level Corvane --frame 0 --picture '" + bmp + "'").status, 0);
     const Surface picture = loadArgb(png);
-    const Surface frame(
-        SDL_ConvertSurfaceFormat(SDL_LoadBMP(bmp.c_str()), SDL_PIXELFORMAT_ARGB8888, 0));
+    const Surface loaded(SDL_LoadBMP(bmp.c_str()));
+    ASSERT_TRUE(loaded) << SDL_GetError();
+    const Surface frame(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     ASSERT_TRUE(picture && frame);
     // Corvane starts in its second screen column (its first boundary begins at x 256).
     int mismatches = 0;
