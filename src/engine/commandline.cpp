@@ -28,6 +28,7 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
          "the folder with the game's files (default: the working directory, "
          "else the installed data)"},
         {"--quit-after", "FRAMES", "quit after presenting this many frames (for tests)"},
+        {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
     };
     return table;
 }
@@ -39,6 +40,7 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"b", "shoot; in the menu: go to the character column, confirm"},
         {"Enter", "pause / resume"},
         {"Tab", "while paused: advance one frame"},
+        {"m", "mute / unmute the sound"},
     };
     return table;
 }
