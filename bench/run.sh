@@ -14,7 +14,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRELIX_TESTS=OFF \
     -DKESTRELIX_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j2 --target kestrelix-bench-draw kestrelix-bench-load \
     kestrelix-bench-frames kestrelix-bench-startup bare-startup kestrelix-bench-paced \
-    bare-paced kestrelix-bench-history >/dev/null
+    bare-paced kestrelix-bench-history kestrelix-bench-sweep >/dev/null
 bin="$build/bench"
 cd "$root/data"
 export SDL_AUDIODRIVER=dummy
@@ -96,6 +96,9 @@ history_count() {  # mode frames -> instructions
 
 echo "(c) level loading (the switch frame)" >&2
 SDL_VIDEODRIVER=dummy run_gbench "$bin/kestrelix-bench-load" "$out/load.json"
+
+echo "(f) sweep throughput: one run of 600 frames, load included, against bare updates" >&2
+run_gbench "$bin/kestrelix-bench-sweep" "$out/sweep.json"
 
 echo "(d) start-up to the first presented frame, 21 launches each" >&2
 launches() {  # program -> one duration in ms per line

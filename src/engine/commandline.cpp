@@ -20,6 +20,9 @@ const CommandLine::Option* findOption(const char* name) {
 const std::vector<CommandLine::Option>& CommandLine::options() {
     static const std::vector<Option> table = {
         {"--help", nullptr, "print this help and exit"},
+        {"--ghost", "CHARACTER",
+         "also run each level with this character file on the same input; its robot is drawn "
+         "see-through"},
         {"--version", nullptr, "print the version and exit"},
         {"--data", "DIR",
          "the folder with the game's files (default: the working directory, "

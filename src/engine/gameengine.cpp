@@ -143,6 +143,24 @@ void GameEngine::copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) {
     SDL_RenderCopy(m_renderer, source.texture, &from, &to);
 }
 
+void GameEngine::copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                                       std::uint8_t alpha) {
+    // The opacity belongs to the texture in SDL; it is set for this copy only, so every
+    // other copy of the same picture stays opaque. A texture without blending (a picture
+    // with no see-through colour) blends for this copy too.
+    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+    SDL_GetTextureBlendMode(source.texture, &mode);
+    if (mode == SDL_BLENDMODE_NONE) {
+        SDL_SetTextureBlendMode(source.texture, SDL_BLENDMODE_BLEND);
+    }
+    SDL_SetTextureAlphaMod(source.texture, alpha);
+    copyToScreen(source, x, y, sourceRect);
+    SDL_SetTextureAlphaMod(source.texture, SDL_ALPHA_OPAQUE);
+    if (mode == SDL_BLENDMODE_NONE) {
+        SDL_SetTextureBlendMode(source.texture, SDL_BLENDMODE_NONE);
+    }
+}
+
 void GameEngine::createBitmap(Bitmap& bitmap, int width, int height) {
     const long long outputWidth = static_cast<long long>(width) * m_pixelMultiplier;
     const long long outputHeight = static_cast<long long>(height) * m_pixelMultiplier;

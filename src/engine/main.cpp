@@ -1,5 +1,6 @@
 #include <SDL.h>
 
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -33,6 +34,24 @@ int parseFrameCount(const CommandLine& commandLine, const char* option) {
     return std::stoi(text);
 }
 
+// The ghost's character file: the user's own file where they started the game, else a
+// character of the data folder. Checked here, so a typo stops the game before the menu
+// rather than when a level starts.
+std::string ghostCharacter(const CommandLine& commandLine) {
+    const std::string given = commandLine.value("--ghost");
+    if (given.empty()) {
+        return given;
+    }
+    const std::string own = DataFolder::fromStartFolder(given);
+    if (std::ifstream(own)) {
+        return own;
+    }
+    if (!std::ifstream(given)) {
+        throw LoadError(given, "cannot be opened (the --ghost character)");
+    }
+    return given;
+}
+
 }  // namespace
 
 // SDL renames this to SDL_main where its own start-up code must run first.
@@ -49,6 +68,7 @@ int main(int argc, char* argv[]) {
         }
         const int quitAfter = parseFrameCount(commandLine, "--quit-after");
         DataFolder::enter(commandLine.value("--data"));
+        const std::string ghost = ghostCharacter(commandLine);
 
         auto engine = std::make_unique<GameEngine>();
         engine->quitAfterFrames(quitAfter);
@@ -58,6 +78,7 @@ int main(int argc, char* argv[]) {
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
+        manager->setGhostCharacter(ghost);
         // Savestates, rewind and reload sit between the loop and the manager.
         auto timeMachine = std::make_unique<TimeMachine>(*manager);
         TimeMachineKeys timeMachineKeys(*timeMachine, *engine);

@@ -24,6 +24,10 @@ class VideoService {
     virtual void clearScreen() = 0;
     virtual void copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) = 0;
     virtual void copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) = 0;
+    // The same copy blended at the given opacity (0 invisible, 255 as copyToScreen): the
+    // ghost of a second run is drawn see-through over the level.
+    virtual void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                                       std::uint8_t alpha) = 0;
     virtual void createBitmap(Bitmap& bitmap, int width, int height) = 0;
     virtual void loadBitmap(Bitmap& bitmap, char const* path) = 0;
     virtual void unloadBitmap(Bitmap& bitmap) = 0;

@@ -115,15 +115,24 @@ void Sprite::update() {
 }
 
 void Sprite::draw(int x, int y, int sheetIndex) {
+    draw(x, y, sheetIndex, 255);
+}
+
+void Sprite::draw(int x, int y, int sheetIndex, std::uint8_t alpha) {
     if (m_animationsAmount == 0 || sheetIndex < 0 || sheetIndex >= m_spritesheetsAmount) {
         return;
     }
     const Animation& animation = m_animations[static_cast<std::size_t>(m_currentAnimationIndex)];
     const int spriteIndex =
         animation.frames[static_cast<std::size_t>(m_currentAnimationFrame)].spriteIndex;
-    ServiceLocator::getVideoService()->copyToScreen(
-        m_spritesheets[static_cast<std::size_t>(sheetIndex)], x + m_xOffset, y + m_yOffset,
-        &m_sprites[static_cast<std::size_t>(spriteIndex)]);
+    Bitmap& sheet = m_spritesheets[static_cast<std::size_t>(sheetIndex)];
+    Rect* picture = &m_sprites[static_cast<std::size_t>(spriteIndex)];
+    VideoService* video = ServiceLocator::getVideoService();
+    if (alpha == 255) {
+        video->copyToScreen(sheet, x + m_xOffset, y + m_yOffset, picture);
+    } else {
+        video->copyToScreenWithAlpha(sheet, x + m_xOffset, y + m_yOffset, picture, alpha);
+    }
 }
 
 void Sprite::setCurrentAnimationIndex(int index) {

@@ -35,6 +35,8 @@ class Sprite {
     // Draws the current picture from the given sheet at (x + xOffset, y + yOffset).
     // A sheet index outside the sheets draws nothing.
     void draw(int x, int y, int sheetIndex);
+    // The same, blended at the given opacity (255: opaque, drawn exactly like draw).
+    void draw(int x, int y, int sheetIndex, std::uint8_t alpha);
     // Switches and restarts in the forward order; does nothing for the current index.
     // An index outside the animations is ignored.
     void setCurrentAnimationIndex(int index);

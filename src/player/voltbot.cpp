@@ -930,6 +930,16 @@ void Voltbot::reset() {
 }
 
 void Voltbot::draw(Camera& camera) {
+    drawSprite(camera, 255);
+
+    for (Bullet& bullet : m_bullets) {
+        bullet.draw(m_bulletBitmap, camera);
+    }
+
+    m_debugInfo.draw(m_x, m_y, m_xSpeed, m_ySpeed, ladderBits(m_ladderSonar));
+}
+
+void Voltbot::drawSprite(Camera& camera, std::uint8_t alpha) {
     int sheet = 0;
     if (m_direction == Direction::kRight) {
         sheet = m_shooting ? 2 : 0;
@@ -941,14 +951,8 @@ void Voltbot::draw(Camera& camera) {
     const int c = m_invincibleFrameCounter;
     if ((c & 1) == ((c >> 1) & 1)) {
         m_sprite->draw(camera.getScreenMappedXCoordinate(pixel(m_x)),
-                       camera.getScreenMappedYCoordinate(pixel(m_y)), sheet);
+                       camera.getScreenMappedYCoordinate(pixel(m_y)), sheet, alpha);
     }
-
-    for (Bullet& bullet : m_bullets) {
-        bullet.draw(m_bulletBitmap, camera);
-    }
-
-    m_debugInfo.draw(m_x, m_y, m_xSpeed, m_ySpeed, ladderBits(m_ladderSonar));
 }
 
 int Voltbot::ladderBits(const LadderSonar& sonar) {

@@ -102,6 +102,9 @@ class Voltbot {
 
     void update(Controls controls, Camera& camera);
     void draw(Camera& camera);
+    // Only the robot's picture (no bullets, no overlay), at the given opacity: what the
+    // ghost of a second run shows. draw() shows the same picture opaque.
+    void drawSprite(Camera& camera, std::uint8_t alpha);
     void reset();
     void receiveDamage();
     void onScrollingStart();

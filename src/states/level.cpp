@@ -10,6 +10,7 @@
 #include "gfx/font.h"
 #include "player/voltbot.h"
 #include "states/gamestatemanager.h"
+#include "states/ghost.h"
 #include "world/enemy.h"
 #include "world/map.h"
 
@@ -33,12 +34,14 @@ int atLeastOneFrame(const IniDictionary& character, const char* key, const char*
 
 }  // namespace
 
-Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
-    const std::string levelName =
-        m_gameStateManager->getInitMessage(GameStateManager::InitMessageId::kLevel);
-    const std::string characterPath =
-        m_gameStateManager->getInitMessage(GameStateManager::InitMessageId::kVoltbot);
+Level::Level(GameStateManager* manager)
+    : Level(manager->getInitMessage(GameStateManager::InitMessageId::kLevel),
+            manager->getInitMessage(GameStateManager::InitMessageId::kVoltbot)) {
+    m_gameStateManager = manager;
+}
 
+Level::Level(const std::string& levelName, const std::string& characterPath)
+    : m_gameStateManager(nullptr) {
     IniDictionary levels("levels.ini", IniDictionary::kRequired);
     if (!levels.hasSection(levelName.c_str())) {
         throw LoadError("levels.ini", "no section [" + levelName + "] for the chosen level");
@@ -206,6 +209,9 @@ void Level::draw() {
         video->clearScreen();
     }
     m_map->draw(m_camera);
+    if (m_ghost != nullptr) {
+        m_ghost->draw(m_camera);
+    }
     if (m_phase == kReady) {
         if (m_readyVisible && m_readyBitmap.texture != nullptr) {
             video->copyToScreen(m_readyBitmap, m_readyX, kReadyMessageY, nullptr);

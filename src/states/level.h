@@ -12,6 +12,7 @@
 #include "world/enemy.h"
 
 class GameStateManager;
+class Ghost;
 class Map;
 
 // The state in which a level is played. A small phase machine decides what moves: the
@@ -45,6 +46,8 @@ class Level : public GameState {
     };
 
     explicit Level(GameStateManager* manager);
+    // A level of its own, outside the state manager: the second run of a ghost.
+    Level(const std::string& levelName, const std::string& characterPath);
     ~Level() override;
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
@@ -53,6 +56,11 @@ class Level : public GameState {
     void update(Controls controls) override;
     void onReset();
     void onScrollStart(Direction::type direction);
+    // The draw's own step of the phase machine (the ready phase ends in a draw), for a
+    // level that runs without being drawn. draw() takes this step itself.
+    void endReadyPhaseIfDue();
+    // A ghost drawn over the map, before the actors; null for none. Not owned.
+    void setGhost(Ghost* ghost) { m_ghost = ghost; }
 
     Snapshot snapshot() const;
     // Takes the level back to a snapshot of a level loaded from the same data. The next
@@ -99,4 +107,5 @@ class Level : public GameState {
     GameStateManager* m_gameStateManager;
     std::unique_ptr<Map> m_map;
     std::unique_ptr<Voltbot> m_player;
+    Ghost* m_ghost = nullptr;
 };

@@ -386,3 +386,32 @@ TEST(EngineStartUp, SdlFailureNamesTheCallThatFailed) {
         unsetenv("SDL_VIDEODRIVER");
     }
 }
+
+TEST(Translucency, CopyWithAlphaBlendsOnceAndLeavesThePictureOpaque) {
+    ScratchDir scratch;
+    auto engine = openEngine(scratch, 2);
+    // A picture without the see-through colour (no blending of its own) and one with it.
+    scratch.write("plain.bmp", bmp24(2, 1, {Rgb{200, 100, 0}, Rgb{200, 100, 0}}));
+    scratch.write("keyed.bmp", bmp24(2, 1, {Rgb{200, 100, 0}, kKey}));
+    for (const char* path : {"plain.bmp", "keyed.bmp"}) {
+        SCOPED_TRACE(path);
+        Bitmap picture;
+        engine->loadBitmap(picture, path);
+        engine->clearScreen();
+        engine->copyToScreenWithAlpha(picture, 0, 0, nullptr, 128);
+        // Half of the colour over black (SDL rounds the blend either way by one).
+        const std::uint32_t half = readPixel(engine->renderer(), 1, 1);
+        EXPECT_NEAR(static_cast<int>(half >> 16 & 0xFF), 100, 1);
+        EXPECT_NEAR(static_cast<int>(half >> 8 & 0xFF), 50, 1);
+        // Alpha 255 is the ordinary copy, and the next ordinary copy is opaque again.
+        engine->copyToScreenWithAlpha(picture, 4, 0, nullptr, 255);
+        engine->copyToScreen(picture, 8, 0, nullptr);
+        EXPECT_EQ(readPixel(engine->renderer(), 9, 1), onScreen(Rgb{200, 100, 0}));
+        EXPECT_EQ(readPixel(engine->renderer(), 17, 1), onScreen(Rgb{200, 100, 0}));
+        // The see-through pixel stays see-through at any opacity.
+        if (std::string(path) == "keyed.bmp") {
+            EXPECT_EQ(readPixel(engine->renderer(), 3, 1), kBlack);
+        }
+        engine->unloadBitmap(picture);
+    }
+}

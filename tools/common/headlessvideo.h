@@ -22,6 +22,7 @@ class HeadlessVideo : public VideoService {
     void clearScreen() override {}
     void copyToBitmap(Bitmap&, Bitmap&, int, int, Rect*) override {}
     void copyToScreen(Bitmap&, int, int, Rect*) override {}
+    void copyToScreenWithAlpha(Bitmap&, int, int, Rect*, std::uint8_t) override {}
     void createBitmap(Bitmap& bitmap, int width, int height) override;
     void loadBitmap(Bitmap& bitmap, char const* path) override;
     void unloadBitmap(Bitmap&) override {}
