@@ -89,6 +89,8 @@ int main(int argc, char* argv[]) {
         pacer.start();
         const int status = runMainLoop(*engine, *timeMachine, pacer, [&] {
             audio->setMuted(engine->isMuted());
+            // Stepping back through time replays no sounds.
+            sound.setQuiet(timeMachine->isRewinding());
             sound.afterFrame(*manager, !engine->isPaused(),
                              engine->isPaused() || engine->isStepPending());
         });
