@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/controls.h"
-#include "inputscript.h"
+#include "states/inputscript.h"
 #include "replaysession.h"
 
 // What the benchmarks share: the shipped levels, and a level brought past its ready

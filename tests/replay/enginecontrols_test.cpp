@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "engine/gameengine.h"
-#include "inputscript.h"
+#include "states/inputscript.h"
 #include "scratchdir.h"
 
 namespace {

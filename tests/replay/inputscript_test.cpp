@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "config/loaderror.h"
-#include "inputscript.h"
+#include "states/inputscript.h"
 
 namespace {
 
@@ -44,10 +44,12 @@ TEST(InputScript, HeaderNamesLevelCharacterAndChecksum) {
 
 TEST(InputScript, MalformedLinesNameFileLineAndProblem) {
     EXPECT_EQ(problemOf("10 right\nx5 left\n"),
-              "test.txt:2: expected a frame count, 'level', 'character' or 'checksum', not 'x5'");
+              "test.txt:2: expected a frame count, 'level', 'character', 'checksum' or 'held', not "
+              "'x5'");
     EXPECT_EQ(
         problemOf("3 fire\n"),
-        "test.txt:1: unknown input 'fire' (expected left, right, up, down, jump, shoot or -)");
+        "test.txt:1: unknown input 'fire' (expected left, right, up, down, jump, shoot or -, "
+        "each optionally marked + or ^)");
     EXPECT_EQ(problemOf("\n\n0 left\n"), "test.txt:3: frame count 0 is outside 1 to 216000");
     EXPECT_EQ(problemOf("99999999999999999999 left\n"),
               "test.txt:1: frame count 99999999999999999999 is outside 1 to 216000");
@@ -61,7 +63,8 @@ TEST(InputScript, MalformedLinesNameFileLineAndProblem) {
     EXPECT_EQ(problemOf("character\n"), "test.txt:1: 'character' takes exactly one value");
     EXPECT_EQ(problemOf("checksum 12ab\n"), "test.txt:1: checksum '12ab' is not 16 hex digits");
     EXPECT_EQ(problemOf("-3 left\n"),
-              "test.txt:1: expected a frame count, 'level', 'character' or 'checksum', not '-3'");
+              "test.txt:1: expected a frame count, 'level', 'character', 'checksum' or 'held', not "
+              "'-3'");
 }
 
 TEST(InputScript, RefusesAScriptOfMoreThanTenHours) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "checksum.h"
+#include "states/datachecksum.h"
 #include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "scratchdir.h"

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "checksum.h"
+#include "states/datachecksum.h"
 #include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
-#include "inputscript.h"
+#include "states/inputscript.h"
 #include "replaysession.h"
 #include "states/gamestatemanager.h"
 #include "tracediff.h"
