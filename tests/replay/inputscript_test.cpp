@@ -46,10 +46,9 @@ TEST(InputScript, MalformedLinesNameFileLineAndProblem) {
     EXPECT_EQ(problemOf("10 right\nx5 left\n"),
               "test.txt:2: expected a frame count, 'level', 'character', 'checksum' or 'held', not "
               "'x5'");
-    EXPECT_EQ(
-        problemOf("3 fire\n"),
-        "test.txt:1: unknown input 'fire' (expected left, right, up, down, jump, shoot or -, "
-        "each optionally marked + or ^)");
+    EXPECT_EQ(problemOf("3 fire\n"),
+              "test.txt:1: unknown input 'fire' (expected left, right, up, down, jump, shoot or -, "
+              "each optionally marked + or ^)");
     EXPECT_EQ(problemOf("\n\n0 left\n"), "test.txt:3: frame count 0 is outside 1 to 216000");
     EXPECT_EQ(problemOf("99999999999999999999 left\n"),
               "test.txt:1: frame count 99999999999999999999 is outside 1 to 216000");
