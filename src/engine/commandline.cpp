@@ -18,6 +18,9 @@ const CommandLine::Option* findOption(const char* name) {
 const std::vector<CommandLine::Option>& CommandLine::options() {
     static const std::vector<Option> table = {
         {"--help", nullptr, "print this help and exit"},
+        {"--record", "FILE",
+         "record every level played into FILE (then FILE-2, ...); never overwrites"},
+        {"--play", "FILE", "watch the input script FILE in its level; F9 takes over"},
     };
     return table;
 }
@@ -29,6 +32,9 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"b", "shoot; in the menu: go to the character column, confirm"},
         {"Enter", "pause / resume"},
         {"Tab", "while paused: advance one frame"},
+        {"F9", "start / stop recording (restarts the level); while watching: take over"},
+        {"F6", "hold: fast-forward, 4 updates per frame"},
+        {"F7", "slow motion (1/4 speed) on / off"},
     };
     return table;
 }

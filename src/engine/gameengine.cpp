@@ -388,10 +388,29 @@ bool GameEngine::gameKey(SDL_Keycode key, Controls::Key& gameKey) {
     }
 }
 
+bool GameEngine::toolKey(SDL_Keycode key, ToolKey& toolKey) {
+    switch (key) {
+        case SDLK_F9:
+            toolKey = ToolKey::kRecord;
+            return true;
+        case SDLK_F6:
+            toolKey = ToolKey::kFastForward;
+            return true;
+        case SDLK_F7:
+            toolKey = ToolKey::kSlowMotion;
+            return true;
+        default:
+            return false;
+    }
+}
+
 void GameEngine::handleKeyDown(SDL_Keycode key) {
     Controls::Key pressed = Controls::Key::kLeft;
+    ToolKey tool = ToolKey::kRecord;
     if (gameKey(key, pressed)) {
         m_controls.press(pressed);
+    } else if (m_toolKeys != nullptr && toolKey(key, tool)) {
+        m_toolKeys->onToolKey(tool, true);
     } else if (key == SDLK_RETURN) {
         m_paused = !m_paused;
     } else if (key == SDLK_TAB && m_paused) {
@@ -403,9 +422,16 @@ void GameEngine::handleKeyDown(SDL_Keycode key) {
 
 void GameEngine::handleKeyUp(SDL_Keycode key) {
     Controls::Key released = Controls::Key::kLeft;
+    ToolKey tool = ToolKey::kRecord;
     if (gameKey(key, released)) {
         m_controls.release(released);
+    } else if (m_toolKeys != nullptr && toolKey(key, tool)) {
+        m_toolKeys->onToolKey(tool, false);
     }
+}
+
+void GameEngine::setWindowTitle(const char* title) {
+    SDL_SetWindowTitle(m_window, title);
 }
 
 int GameEngine::flipScreen() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/controls.h"
+#include "engine/toolkeys.h"
 #include "engine/videoservice.h"
 
 // The one video service: owns the SDL window and renderer and every image's texture, and
@@ -39,6 +40,12 @@ class GameEngine : public VideoService {
     // could detect: it returns 0; the -1 of a failed presentation is kept for the loop.
     int flipScreen();
 
+    // The tools' keys go to this listener (none: they are ignored); not owned.
+    void setToolKeyListener(ToolKeyListener* listener) { m_toolKeys = listener; }
+    // For the tools: a watched script that ends pauses the game on its last frame.
+    void setPaused(bool paused) { m_paused = paused; }
+    void setWindowTitle(const char* title);
+
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
@@ -64,6 +71,7 @@ class GameEngine : public VideoService {
     SDL_Rect sourceRectangle(const Bitmap& source, const Rect* sourceRect) const;
     // The game key an SDL key stands for; false for every other key.
     static bool gameKey(SDL_Keycode key, Controls::Key& gameKey);
+    static bool toolKey(SDL_Keycode key, ToolKey& toolKey);
     void handleKeyDown(SDL_Keycode key);
     void handleKeyUp(SDL_Keycode key);
     SDL_Surface* enlarge(SDL_Surface* source) const;
@@ -77,4 +85,5 @@ class GameEngine : public VideoService {
     SDL_Renderer* m_renderer = nullptr;
     // Kept only to be destroyed: nothing else needs the window.
     SDL_Window* m_window = nullptr;
+    ToolKeyListener* m_toolKeys = nullptr;
 };

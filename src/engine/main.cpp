@@ -1,5 +1,6 @@
 #include <SDL.h>
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -10,6 +11,7 @@
 #include "engine/mainloop.h"
 #include "engine/servicelocator.h"
 #include "states/gamestatemanager.h"
+#include "states/workbench.h"
 
 // SDL renames this to SDL_main where its own start-up code must run first.
 int main(int argc, char* argv[]) {
@@ -20,17 +22,35 @@ int main(int argc, char* argv[]) {
             return 0;
         }
 
+        // Paths on the command line and new recordings belong to the folder the game was
+        // started in, whatever the working folder becomes later.
+        Workbench::Options benchOptions;
+        benchOptions.startFolder = std::filesystem::current_path();
+        if (commandLine.has("--record")) {
+            benchOptions.recordPath =
+                std::filesystem::absolute(commandLine.value("--record")).lexically_normal();
+        }
+        if (commandLine.has("--play")) {
+            benchOptions.playPath =
+                std::filesystem::absolute(commandLine.value("--play")).lexically_normal();
+        }
+
         auto engine = std::make_unique<GameEngine>();
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
+        auto workbench = std::make_unique<Workbench>(*manager, benchOptions);
+        engine->setToolKeyListener(workbench.get());
 
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
-        const int status = runMainLoop(*engine, *manager, pacer);
+        const int status = runMainLoop(*engine, *manager, pacer, *workbench);
 
-        // The states release their pictures through the engine, so they go first.
+        // A recording in progress gets its last span; the states release their pictures
+        // through the engine, so they go before it.
+        engine->setToolKeyListener(nullptr);
+        workbench.reset();
         manager.reset();
         ServiceLocator::provideVideoService(nullptr);
         engine.reset();

@@ -22,6 +22,7 @@ void GameStateManager::update(Controls controls) {
     m_currentState.reset();
     m_currentState = std::make_unique<Level>(this);
     m_nextStatePending = false;
+    ++m_switchCount;
 }
 
 void GameStateManager::draw() {

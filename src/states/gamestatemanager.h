@@ -29,11 +29,15 @@ class GameStateManager {
 
     // For tests and tools: the state being played.
     GameState* getCurrentState() const { return m_currentState.get(); }
+    // How many switches have happened: tools beside the game notice a new state by it
+    // (a new state may live at the address of the one it replaced).
+    int getSwitchCount() const { return m_switchCount; }
 
   private:
     static constexpr int kInitMessageCount = 2;
 
     bool m_nextStatePending = false;
+    int m_switchCount = 0;
     std::string m_initMessages[kInitMessageCount];
     std::unique_ptr<GameState> m_currentState;
 };
