@@ -165,18 +165,25 @@ void Workbench::startRecording(const Controls& atStart) {
                      datachecksum::compute(level, character), atStart);
 }
 
-std::filesystem::path Workbench::recordingBase() const {
+std::filesystem::path Workbench::recordingBase() {
     if (!m_options.recordPath.empty()) {
         return m_options.recordPath;
     }
-    const std::time_t now = std::time(nullptr);
-    char stamp[32] = "time";
-    if (const std::tm* local = std::localtime(&now)) {
-        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", local);
+    // Named once per level and character in a run: the next recording of the same pair is
+    // numbered beside the first instead of getting a name of its own.
+    const std::string level = namePart(m_manager.getInitMessage(Id::kLevel));
+    const std::string character = namePart(m_manager.getInitMessage(Id::kVoltbot));
+    const std::string pair = level + "-" + character;
+    if (pair != m_autoPair) {
+        const std::time_t now = std::time(nullptr);
+        char stamp[32] = "time";
+        if (const std::tm* local = std::localtime(&now)) {
+            std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", local);
+        }
+        m_autoPair = pair;
+        m_autoBase = m_options.startFolder / (pair + "-" + stamp + ".txt");
     }
-    return m_options.startFolder /
-           (namePart(m_manager.getInitMessage(Id::kLevel)) + "-" +
-            namePart(m_manager.getInitMessage(Id::kVoltbot)) + "-" + stamp + ".txt");
+    return m_autoBase;
 }
 
 void Workbench::takeOver() {

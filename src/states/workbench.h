@@ -60,7 +60,7 @@ class Workbench : public ToolKeyListener {
     void onStateSwitched(const Controls& used);
     void startRecording(const Controls& atStart);
     void takeOver();
-    std::filesystem::path recordingBase() const;
+    std::filesystem::path recordingBase();
 
     GameStateManager& m_manager;
     Options m_options;
@@ -78,6 +78,8 @@ class Workbench : public ToolKeyListener {
     bool m_fastForward = false;
     bool m_slowMotion = false;
     Controls m_last;
+    std::string m_autoPair;
+    std::filesystem::path m_autoBase;
     // What the title shows; rebuilt only when one of these changes.
     int m_titleKey = -1;
     std::string m_titledPath;

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -265,33 +267,38 @@ class RandomPlayer {
     bool m_fast = false;
 };
 
-struct LiveRun {
+// One run of the game as main() runs it, on the fake clock: the engine at multiplier 1,
+// the manager, the workbench and the main loop. Before each frame onFrame(frame, updates)
+// may push events and returns false to end the run (a quit arrives in that frame).
+struct GameRun {
     std::vector<std::string> trace;
+    std::vector<std::uint32_t> picture;
+    bool pausedAtEnd = false;
     std::string recording;
     int unwritable = 0;
 };
 
-LiveRun playLive(std::uint32_t seed, const Base& base, Start start,
-                 const std::filesystem::path& folder, Coverage& coverage) {
-    const InputScript script = InputScript::parseFile(
-        sourceDir().string() + "/tests/replay/scripts/" + base.script + ".txt");
+struct RunSetup {
+    Workbench::Options options;
+    const InputScript* level = nullptr;  // start straight in this script's level
+    std::function<void()> beforeStart = [] {};
+    std::function<bool(int frame, int updates, GameEngine&, GameStateManager&)> onFrame;
+};
+
+GameRun runGame(const RunSetup& setup) {
     GameEngine engine(1);
     ServiceLocator::provideVideoService(&engine);
-    LiveRun run;
+    GameRun run;
     {
         GameStateManager manager;
-        Workbench::Options options;
-        options.recordPath = folder / "live.txt";
-        options.startFolder = folder;
-        Workbench bench(manager, options);
+        Workbench bench(manager, setup.options);
         engine.setToolKeyListener(&bench);
-        if (start != Start::kFromMenu) {
-            manager.setInitMessage(Id::kLevel, script.level().c_str());
-            manager.setInitMessage(Id::kVoltbot, script.character().c_str());
+        if (setup.level != nullptr) {
+            manager.setInitMessage(Id::kLevel, setup.level->level().c_str());
+            manager.setInitMessage(Id::kVoltbot, setup.level->character().c_str());
             manager.setNextState();
         }
         TracingManager tracing{manager, {}, 0, false};
-        RandomPlayer player(seed, script, base.timingOnly, start, coverage);
 
         // The fake clock: a frame's pacing wait jumps straight to its deadline, and that is
         // when the keys of the next frame arrive.
@@ -299,47 +306,71 @@ LiveRun playLive(std::uint32_t seed, const Base& base, Start start,
         int frame = 0;
         bool ended = false;
         FramePacer* pacerPointer = nullptr;
-        auto nextFrame = [&] {
-            ++frame;
-            const int updates = static_cast<int>(tracing.rows.size()) - 1;
-            if (updates >= base.updates && !ended) {
-                ended = true;
-                player.end();
-                pushKey(SDL_QUIT, SDLK_UNKNOWN);
-            } else if (!ended) {
-                const bool menu = dynamic_cast<Level*>(manager.getCurrentState()) == nullptr;
-                player.nextFrame(frame, std::max(updates, 0), engine.isPaused(), menu);
-                if (frame > 20000) {
-                    ended = true;
-                    pushKey(SDL_QUIT, SDLK_UNKNOWN);
-                }
-            }
-        };
         FramePacer pacer([&now] { return now; },
                          [&](std::uint32_t) {
                              now = pacerPointer->next();
-                             nextFrame();
+                             if (ended) {
+                                 return;
+                             }
+                             ++frame;
+                             const int updates =
+                                 std::max(static_cast<int>(tracing.rows.size()) - 1, 0);
+                             if (!setup.onFrame(frame, updates, engine, manager) || frame > 20000) {
+                                 ended = true;
+                                 pushKey(SDL_QUIT, SDLK_UNKNOWN);
+                             }
                          });
         pacerPointer = &pacer;
         pacer.start();
-        player.beforeStart();
+        setup.beforeStart();
         EXPECT_EQ(runMainLoop(engine, tracing, pacer, bench), 0);
         engine.setToolKeyListener(nullptr);
 
-        // Coverage from the live trace: a ready phase after play is a restart.
-        bool played = false;
-        for (const std::string& row : tracing.rows) {
-            const bool ready = row.find(",ready,") != std::string::npos;
-            coverage.restarts += played && ready ? 1 : 0;
-            played = !ready;
-            coverage.scrolls += row.find(",scrolling,") != std::string::npos ? 1 : 0;
-        }
         run.trace = std::move(tracing.rows);
+        run.pausedAtEnd = engine.isPaused();
+        run.picture.resize(256 * 240);
+        SDL_RenderReadPixels(engine.renderer(), nullptr, SDL_PIXELFORMAT_ARGB8888,
+                             run.picture.data(), 256 * 4);
         run.recording = bench.recorder().path();
         bench.recorder().stop();
         run.unwritable = bench.recorder().unwritable();
     }
     ServiceLocator::provideVideoService(nullptr);
+    return run;
+}
+
+InputScript baseScript(const std::string& name) {
+    return InputScript::parseFile(sourceDir().string() + "/tests/replay/scripts/" + name + ".txt");
+}
+
+GameRun playLive(std::uint32_t seed, const Base& base, Start start,
+                 const std::filesystem::path& folder, Coverage& coverage) {
+    const InputScript script = baseScript(base.script);
+    RandomPlayer player(seed, script, base.timingOnly, start, coverage);
+    RunSetup setup;
+    setup.options.recordPath = folder / "live.txt";
+    setup.options.startFolder = folder;
+    setup.level = start == Start::kFromMenu ? nullptr : &script;
+    setup.beforeStart = [&] { player.beforeStart(); };
+    setup.onFrame = [&](int frame, int updates, GameEngine& engine, GameStateManager& manager) {
+        if (updates >= base.updates) {
+            player.end();
+            return false;
+        }
+        const bool menu = dynamic_cast<Level*>(manager.getCurrentState()) == nullptr;
+        player.nextFrame(frame, updates, engine.isPaused(), menu);
+        return true;
+    };
+    GameRun run = runGame(setup);
+
+    // Coverage from the live trace: a ready phase after play is a restart.
+    bool played = false;
+    for (const std::string& row : run.trace) {
+        const bool ready = row.find(",ready,") != std::string::npos;
+        coverage.restarts += played && ready ? 1 : 0;
+        played = !ready;
+        coverage.scrolls += row.find(",scrolling,") != std::string::npos ? 1 : 0;
+    }
     return run;
 }
 
@@ -390,7 +421,7 @@ TEST_P(RecordingReplaysExactly, RandomStreamsOnTheShippedLevels) {
                             : stream % 3 == 1                 ? Start::kAfterReady
                             : base.script == kBases[0].script ? Start::kFromMenu
                                                               : Start::kFirstFrame;
-        const LiveRun live = playLive(seed, base, start, folder, coverage);
+        const GameRun live = playLive(seed, base, start, folder, coverage);
         ASSERT_FALSE(live.recording.empty()) << "seed " << seed;
         ASSERT_EQ(live.unwritable, 0) << "seed " << seed;
         const std::vector<std::string> replayed = replayRecording(live.recording);
@@ -418,3 +449,129 @@ TEST_P(RecordingReplaysExactly, RandomStreamsOnTheShippedLevels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Shards, RecordingReplaysExactly, ::testing::Range(0, kShards));
+
+// A watched recording plays the updates of the run it was recorded from, fast-forwarded or
+// not: the same trace, and once it has ended and paused on its last frame (which resuming
+// does not leave), the same picture.
+TEST(WatchingARecording, PlaysTheLiveRunAndPausesOnItsLastFrame) {
+    const ScratchDir scratch;
+    const InDataFolder data;
+    Coverage coverage;
+    const GameRun live = playLive(7, kBases[0], Start::kFirstFrame, scratch.path(), coverage);
+
+    RunSetup watch;
+    watch.options.playPath = live.recording;
+    watch.options.startFolder = scratch.path();
+    int pausedFrames = 0;
+    watch.onFrame = [&](int frame, int updates, GameEngine& engine, GameStateManager&) {
+        if (frame == 40 || frame == 90) {
+            pushKey(frame == 40 ? SDL_KEYDOWN : SDL_KEYUP, SDLK_F6);
+        }
+        if (static_cast<std::size_t>(updates) + 1 == live.trace.size() && engine.isPaused()) {
+            ++pausedFrames;
+            if (pausedFrames == 3) {
+                pushKey(SDL_KEYDOWN, SDLK_RETURN);
+            }
+            return pausedFrames < 8;
+        }
+        return true;
+    };
+    const GameRun watched = runGame(watch);
+    EXPECT_EQ(watched.trace, live.trace);
+    EXPECT_TRUE(watched.pausedAtEnd);
+    EXPECT_EQ(watched.picture, live.picture);
+    EXPECT_NE(std::count(live.picture.begin(), live.picture.end(), live.picture.front()),
+              static_cast<std::ptrdiff_t>(live.picture.size()));
+    EXPECT_TRUE(watched.recording.empty());
+}
+
+// F9 while watching hands the run to the keyboard at that update; the new recording holds
+// the script's updates and then the keyboard's, and replays the whole run exactly, with a
+// key already held on the keyboard when it takes over.
+TEST(WatchingARecording, TakingOverRecordsTheScriptThenTheKeyboard) {
+    const ScratchDir scratch;
+    const InDataFolder data;
+    Coverage coverage;
+    const GameRun live = playLive(11, kBases[1], Start::kFirstFrame, scratch.path(), coverage);
+    constexpr int kTakeOver = 200;
+
+    RunSetup watch;
+    watch.options.playPath = live.recording;
+    watch.options.recordPath = scratch.path() / "taken.txt";
+    watch.options.startFolder = scratch.path();
+    int takenAt = 0;
+    watch.onFrame = [&](int frame, int updates, GameEngine&, GameStateManager&) {
+        if (frame == 150) {
+            pushKey(SDL_KEYDOWN, SDLK_LEFT);  // ignored while watching, held at take-over
+        }
+        if (takenAt == 0 && updates == kTakeOver) {
+            pushKey(SDL_KEYDOWN, SDLK_F9);
+            pushKey(SDL_KEYUP, SDLK_F9);
+            takenAt = frame;
+        } else if (takenAt > 0) {
+            const int since = frame - takenAt;
+            if (since == 20) {
+                pushKey(SDL_KEYDOWN, SDLK_RIGHT);
+                pushKey(SDL_KEYDOWN, SDLK_SPACE);
+            } else if (since == 45) {
+                pushKey(SDL_KEYUP, SDLK_SPACE);
+                pushKey(SDL_KEYUP, SDLK_RIGHT);
+            } else if (since == 60) {
+                pushKey(SDL_KEYUP, SDLK_LEFT);
+            }
+        }
+        return updates < kTakeOver + 120;
+    };
+    const GameRun taken = runGame(watch);
+    ASSERT_GT(taken.trace.size(), static_cast<std::size_t>(kTakeOver + 100));
+    const std::vector<std::string> before(live.trace.begin(), live.trace.begin() + kTakeOver + 1);
+    EXPECT_EQ(std::vector<std::string>(taken.trace.begin(), taken.trace.begin() + kTakeOver + 1),
+              before);
+    EXPECT_NE(taken.trace, std::vector<std::string>(
+                               live.trace.begin(),
+                               live.trace.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                        live.trace.size(), taken.trace.size()))));
+    EXPECT_EQ(std::filesystem::path(taken.recording).filename(), "taken.txt");
+    EXPECT_EQ(taken.unwritable, 0);
+    EXPECT_EQ(replayRecording(taken.recording), taken.trace);
+}
+
+// F9 while playing starts a recording at the level's first frame (the level starts again),
+// in a file named after level and character in the folder the game started in; F9 stops
+// it, and the next F9 goes to a new numbered file beside it.
+TEST(RecordingKey, RestartsTheLevelAndNumbersEachNewFile) {
+    const ScratchDir scratch;
+    const InDataFolder data;
+    const InputScript level = baseScript("corvane-voltbot2-jumps");
+    RunSetup setup;
+    setup.options.startFolder = scratch.path();
+    setup.level = &level;
+    int presses = 0;
+    setup.onFrame = [&](int frame, int updates, GameEngine&, GameStateManager&) {
+        if (frame == 30 || frame == 140 || frame == 160) {
+            pushKey(SDL_KEYDOWN, SDLK_F9);
+            pushKey(SDL_KEYUP, SDLK_F9);
+            ++presses;
+        }
+        if (frame == 60) {
+            pushKey(SDL_KEYDOWN, SDLK_b);  // held through the second restart
+        }
+        return frame < 260 || updates < 90;
+    };
+    const GameRun run = runGame(setup);
+
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].rfind("Corvane-voltbot2-", 0), 0u) << names[0];
+    EXPECT_EQ(names[1], names[0].substr(0, names[0].size() - 4) + "-2.txt");
+    // Recorded from the first restart to the stop: 110 frames less the switch frame.
+    EXPECT_EQ(InputScript::parseFile((scratch.path() / names[0]).string()).frameCount(), 109);
+    const InputScript second = InputScript::parseFile(run.recording);
+    EXPECT_EQ(second.heldAtStart(), std::vector<InputScript::Key>{InputScript::Key::kShoot});
+    EXPECT_EQ(replayRecording(run.recording), run.trace);
+}
