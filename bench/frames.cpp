@@ -3,8 +3,11 @@
 // (the real engine, software renderer). Counting N and 2N frames and taking the
 // difference leaves exactly N frames' work, without start-up and loading. "bare" repeats
 // one level frame's screen copies from a single texture on the same renderer instead.
-//   kestrelix-bench-frames update|draw|bare N [level] [multiplier]
+// "record" is "update" with a recording running: the recorder observes every update's
+// input and writes a span line to a scratch file whenever the input changes.
+//   kestrelix-bench-frames update|record|draw|bare N [level] [multiplier]
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -16,6 +19,7 @@
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
 #include "states/level.h"
+#include "states/recorder.h"
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
@@ -27,15 +31,27 @@ int main(int argc, char* argv[]) {
     const std::string level = argc > 3 ? argv[3] : "Sablex";
     const int multiplier = argc > 4 ? std::atoi(argv[4]) : 1;
 
-    if (mode == "update") {
+    if (mode == "update" || mode == "record") {
         HeadlessVideo video;
         ServiceLocator::provideVideoService(&video);
+        const std::filesystem::path scratch =
+            std::filesystem::temp_directory_path() / "kestrelix-bench-record.txt";
         {
             std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
             const std::vector<Controls> input = benchlevel::busyInput();
-            for (int i = 0; i < frames; ++i) {
-                session->level().update(input[static_cast<std::size_t>(i) % input.size()]);
+            Recorder recorder;
+            if (mode == "record" &&
+                !recorder.start(scratch.string(), level, "voltbot1", "0000000000000000", {})) {
+                return 1;
             }
+            for (int i = 0; i < frames; ++i) {
+                const Controls& controls = input[static_cast<std::size_t>(i) % input.size()];
+                session->level().update(controls);
+                recorder.record(controls);
+            }
+            recorder.stop();
+            std::error_code ignored;
+            std::filesystem::remove(recorder.path(), ignored);
         }
         ServiceLocator::provideVideoService(nullptr);
         return 0;

@@ -7,6 +7,7 @@ void Controls::beginFrame() {
     shootReleased = false;
     jumpPressed = false;
     jumpReleased = false;
+    menuPressed = false;
 }
 
 void Controls::press(Key key) {
@@ -78,5 +79,6 @@ bool Controls::operator==(const Controls& other) const {
            leftHeld == other.leftHeld && rightHeld == other.rightHeld &&
            shootPressed == other.shootPressed && shootHeld == other.shootHeld &&
            shootReleased == other.shootReleased && jumpPressed == other.jumpPressed &&
-           jumpHeld == other.jumpHeld && jumpReleased == other.jumpReleased;
+           jumpHeld == other.jumpHeld && jumpReleased == other.jumpReleased &&
+           menuPressed == other.menuPressed;
 }

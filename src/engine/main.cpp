@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <string>
 
+#include "config/datafolder.h"
 #include "config/loaderror.h"
 #include "engine/commandline.h"
 #include "engine/framepacer.h"
@@ -13,6 +15,24 @@
 #include "states/gamestatemanager.h"
 #include "states/workbench.h"
 
+namespace {
+
+// A whole number of frames, 1 or more; 0 when the option was not given.
+int parseFrameCount(const CommandLine& commandLine, const char* option) {
+    if (!commandLine.has(option)) {
+        return 0;
+    }
+    const std::string text = commandLine.value(option);
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) < 1) {
+        throw CommandLineError(std::string(option) + " wants a number of frames, not '" + text +
+                               "'");
+    }
+    return std::stoi(text);
+}
+
+}  // namespace
+
 // SDL renames this to SDL_main where its own start-up code must run first.
 int main(int argc, char* argv[]) {
     try {
@@ -21,21 +41,21 @@ int main(int argc, char* argv[]) {
             std::cout << CommandLine::usage();
             return 0;
         }
-
-        // Paths on the command line and new recordings belong to the folder the game was
-        // started in, whatever the working folder becomes later.
+        if (commandLine.has("--version")) {
+            std::cout << "kestrelix " << KESTRELIX_VERSION << '\n';
+            return 0;
+        }
+        const int quitAfter = parseFrameCount(commandLine, "--quit-after");
+        // New recordings go to the folder the game was started in, as the paths given on
+        // the command line already do, whatever the data folder is.
         Workbench::Options benchOptions;
         benchOptions.startFolder = std::filesystem::current_path();
-        if (commandLine.has("--record")) {
-            benchOptions.recordPath =
-                std::filesystem::absolute(commandLine.value("--record")).lexically_normal();
-        }
-        if (commandLine.has("--play")) {
-            benchOptions.playPath =
-                std::filesystem::absolute(commandLine.value("--play")).lexically_normal();
-        }
+        benchOptions.recordPath = commandLine.value("--record");
+        benchOptions.playPath = commandLine.value("--play");
+        DataFolder::enter(commandLine.value("--data"));
 
         auto engine = std::make_unique<GameEngine>();
+        engine->quitAfterFrames(quitAfter);
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();

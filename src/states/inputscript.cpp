@@ -252,8 +252,9 @@ InputScript InputScript::parse(std::istream& in, const std::string& name) {
                 if (!findKey(marked ? tokens[i].substr(1) : tokens[i], key)) {
                     fail(name, lineNumber,
                          "unknown input '" + tokens[i] +
-                             "' (expected left, right, up, down, jump, shoot or -, each "
-                             "optionally marked + or ^)");
+                             (marked ? "' (a mark + or ^ goes before left, right, up, down, "
+                                       "jump or shoot)"
+                                     : "' (expected left, right, up, down, jump, shoot or -)"));
                 }
                 if (contains(span.keys, key) || contains(span.tapped, key)) {
                     fail(name, lineNumber, "input '" + tokens[i] + "' given twice");

@@ -109,6 +109,8 @@ bool Workbench::mayUpdate() {
 Controls Workbench::input(const Controls& keyboard, int index) {
     if (m_watching) {
         m_last = m_cursor->next();
+        // The menu key still leaves the level.
+        m_last.menuPressed = keyboard.menuPressed;
     } else if (m_takeOverPending) {
         m_last = takeOverRecord(m_last, keyboard);
         m_takeOverPending = false;
@@ -125,6 +127,11 @@ void Workbench::afterUpdate(const Controls& used) {
     if (m_manager.getSwitchCount() != m_switches) {
         m_switches = m_manager.getSwitchCount();
         onStateSwitched(used);
+        return;
+    }
+    if (used.menuPressed) {
+        // Leaving the level: nothing of it moved in this update, and the recording ends
+        // with the switch in the next one, so this update is not part of the run.
         return;
     }
     if (m_watching) {

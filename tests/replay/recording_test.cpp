@@ -93,8 +93,9 @@ struct TracingManager {
 
     void update(Controls controls) {
         manager.update(controls);
-        updated = true;
+        updated = !controls.menuPressed;
     }
+    bool isQuitRequested() const { return manager.isQuitRequested(); }
     void draw() {
         manager.draw();
         if (!updated) {
