@@ -51,9 +51,9 @@ cd "$root/data"
 pid=$!
 id="$(window)"
 sleep 0.5
-xdotool key b
+hold b 0.1
 sleep 0.2
-xdotool key b
+hold b 0.1
 sleep 2.8
 hold Right 0.6
 xdotool keydown Right keydown space
@@ -61,7 +61,7 @@ sleep 0.4
 xdotool keyup space
 sleep 0.3
 xdotool keyup Right
-xdotool key b
+hold b 0.1
 sleep 0.4
 xdotool key Return
 paused
