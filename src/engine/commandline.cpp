@@ -28,6 +28,7 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
         {"--record", "FILE",
          "record every level played into FILE (then FILE-2, ...); never overwrites"},
         {"--play", "FILE", "watch the input script FILE in its level; F9 takes over"},
+        {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
     };
     return table;
 }
@@ -42,6 +43,7 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"F9", "start / stop recording (restarts the level); while watching: take over"},
         {"F6", "hold: fast-forward, 4 updates per frame"},
         {"F7", "slow motion (1/4 speed) on / off"},
+        {"m", "mute / unmute the sound"},
     };
     return table;
 }

@@ -511,6 +511,9 @@ void GameEngine::actionPressed(Action action) {
         case Action::kSlowMotion:
             toolKey(action, true);
             break;
+        case Action::kMute:
+            m_muted = !m_muted;
+            break;
         case Action::kCount:
             break;
     }

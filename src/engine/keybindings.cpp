@@ -55,6 +55,7 @@ const std::array<KeyBindings::Row, KeyBindings::kActionCount>& KeyBindings::tabl
         {Action::kRecord, "record", "F9", ""},
         {Action::kFastForward, "fastForward", "F6", ""},
         {Action::kSlowMotion, "slowMotion", "F7", ""},
+        {Action::kMute, "mute", "M", ""},
     }};
     return rows;
 }

@@ -29,6 +29,7 @@ class KeyBindings {
         kRecord,
         kFastForward,
         kSlowMotion,
+        kMute,
         kCount
     };
     static constexpr int kActionCount = static_cast<int>(Action::kCount);

@@ -18,15 +18,21 @@ struct PlainFrames {
 // still updated, drawn, presented and paced in full. The engine asks for it (the window
 // closed) or the states do (the menu key in the menu). Returns the process exit status:
 // 0 after a quit, 1 when presenting fails. A template over the engine and the state
-// manager, so tests can drive it with fakes of either.
+// manager, so tests can drive it with fakes of either. afterFrame is called once the
+// frame is presented, for what watches the game from beside it (sound).
 //
 // The bench may ask for several updates in one presented frame (fast-forward): each is
 // drawn as well, because drawing the level ends its ready phase, so a fast frame
 // simulates exactly what the same updates would at normal speed. It may supply the input
 // instead of the keyboard (watching a script), pause the engine, set the window title and
 // slow the pacing down.
-template <class Engine, class Manager, class Bench>
-int runMainLoop(Engine& engine, Manager& manager, FramePacer& pacer, Bench& bench) {
+struct NothingAfterFrame {
+    void operator()() const {}
+};
+
+template <class Engine, class Manager, class Bench, class AfterFrame>
+int runMainLoop(Engine& engine, Manager& manager, FramePacer& pacer, Bench& bench,
+                AfterFrame afterFrame) {
     for (;;) {
         engine.handleEvents();
         int updates = 0;
@@ -58,6 +64,7 @@ int runMainLoop(Engine& engine, Manager& manager, FramePacer& pacer, Bench& benc
         if (engine.flipScreen() == -1) {
             return 1;
         }
+        afterFrame();
         pacer.waitForNextFrame();
         if (engine.isQuitRequested() || manager.isQuitRequested()) {
             return 0;
@@ -65,8 +72,9 @@ int runMainLoop(Engine& engine, Manager& manager, FramePacer& pacer, Bench& benc
     }
 }
 
-template <class Engine, class Manager>
-int runMainLoop(Engine& engine, Manager& manager, FramePacer& pacer) {
+template <class Engine, class Manager, class AfterFrame = NothingAfterFrame>
+int runMainLoop(Engine& engine, Manager& manager, FramePacer& pacer,
+                AfterFrame afterFrame = AfterFrame()) {
     PlainFrames plain;
-    return runMainLoop(engine, manager, pacer, plain);
+    return runMainLoop(engine, manager, pacer, plain, afterFrame);
 }

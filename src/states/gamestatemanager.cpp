@@ -26,7 +26,7 @@ void GameStateManager::update(Controls controls) {
         m_currentState = std::make_unique<StageSelect>(this);
     }
     m_nextStatePending = false;
-    ++m_switchCount;
+    ++m_stateSwitches;
 }
 
 void GameStateManager::draw() {

@@ -124,8 +124,8 @@ Controls Workbench::input(const Controls& keyboard, int index) {
 }
 
 void Workbench::afterUpdate(const Controls& used) {
-    if (m_manager.getSwitchCount() != m_switches) {
-        m_switches = m_manager.getSwitchCount();
+    if (m_manager.getStateSwitches() != m_switches) {
+        m_switches = m_manager.getStateSwitches();
         onStateSwitched(used);
         return;
     }

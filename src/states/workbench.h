@@ -51,6 +51,7 @@ class Workbench : public ToolKeyListener {
     static constexpr bool kSteersEngine = true;
 
     bool isWatching() const { return m_watching; }
+    bool isFastForwarding() const { return m_fastForward; }
     Recorder& recorder() { return m_recorder; }
 
     Workbench(const Workbench&) = delete;

@@ -106,8 +106,8 @@ struct TracingManager {
         if (level == nullptr) {
             return;
         }
-        if (manager.getSwitchCount() != levelSwitches) {
-            levelSwitches = manager.getSwitchCount();
+        if (manager.getStateSwitches() != levelSwitches) {
+            levelSwitches = manager.getStateSwitches();
             rows.clear();
         }
         rows.push_back(
@@ -324,7 +324,7 @@ GameRun runGame(const RunSetup& setup) {
         pacerPointer = &pacer;
         pacer.start();
         setup.beforeStart();
-        EXPECT_EQ(runMainLoop(engine, tracing, pacer, bench), 0);
+        EXPECT_EQ(runMainLoop(engine, tracing, pacer, bench, NothingAfterFrame{}), 0);
         engine.setToolKeyListener(nullptr);
 
         run.trace = std::move(tracing.rows);
