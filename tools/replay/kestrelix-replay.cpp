@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "states/datachecksum.h"
 #include "common/headlessvideo.h"
 #include "config/datafolder.h"
 #include "config/loaderror.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
-#include "states/inputscript.h"
 #include "replaysession.h"
+#include "states/datachecksum.h"
 #include "states/gamestatemanager.h"
+#include "states/inputscript.h"
 #include "tracediff.h"
 #include "tracewriter.h"
 
