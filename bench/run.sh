@@ -54,7 +54,7 @@ count() {  # mode frames level multiplier -> instructions
 }
 : >"$out/callgrind.txt"
 for level in Sablex Corvane; do
-    for run in "update 1000 1" "draw 20 1" "bare 20 1" "draw 5 3" "bare 5 3"; do
+    for run in "update 1000 1" "record 1000 1" "draw 20 1" "bare 20 1" "draw 5 3" "bare 5 3"; do
         set -- $run
         n1="$(count "$1" "$2" "$level" "$3")"
         n2="$(count "$1" "$(($2 * 2))" "$level" "$3")"
@@ -173,6 +173,9 @@ for level in ("Sablex", "Corvane"):
     upd, draw = counts[(level, "update", "1")], counts[(level, "draw", "1")]
     print(f"| (b) update, {level} | {upd:,.0f} instructions = {100 * upd / draw:.2f}% of one draw "
           f"(x1) | < 1% |")
+    rec = counts[(level, "record", "1")] - upd
+    print(f"| (b) recording, {level} | {rec:,.0f} instructions per update = "
+          f"{100 * rec / draw:.3f}% of one draw (x1) | < 0.5% |")
 
 sound = {}
 with open(os.path.join(out, "sound.txt")) as f:

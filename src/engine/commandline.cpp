@@ -28,6 +28,9 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
          "the folder with the game's files (default: the working directory, "
          "else the installed data)"},
         {"--quit-after", "FRAMES", "quit after presenting this many frames (for tests)"},
+        {"--record", "FILE",
+         "record every level played into FILE (then FILE-2, ...); never overwrites"},
+        {"--play", "FILE", "watch the input script FILE in its level; F9 takes over"},
         {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
     };
     return table;
@@ -44,6 +47,9 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"Shift+F1 .. F4", "go back to the state saved in slot 1 .. 4"},
         {"Backspace", "hold: rewind, one frame back per frame; while paused: one frame back"},
         {"F5", "reload the character and level files and restart the level"},
+        {"F9", "start / stop recording (restarts the level); while watching: take over"},
+        {"F6", "hold: fast-forward, 4 updates per frame"},
+        {"F7", "slow motion (1/4 speed) on / off"},
         {"m", "mute / unmute the sound"},
     };
     return table;

@@ -303,6 +303,9 @@ GameEngine::TitleState GameEngine::titleState() const {
 
 std::string GameEngine::windowTitle() const {
     const TitleState state = titleState();
+    if (!m_benchTitle.empty()) {
+        return m_benchTitle + m_titleSuffix;
+    }
     std::string title = "Kestrelix";
     if (state.paused) {
         title += " - paused";
@@ -489,12 +492,35 @@ void GameEngine::actionPressed(Action action) {
         case Action::kFullscreen:
             toggleFullscreen();
             break;
+        case Action::kRecord:
+        case Action::kFastForward:
+        case Action::kSlowMotion:
+            toolKey(action, true);
+            break;
         case Action::kMute:
             m_muted = !m_muted;
             break;
         case Action::kCount:
             break;
     }
+}
+
+void GameEngine::toolKey(Action action, bool down) {
+    if (m_toolKeys == nullptr) {
+        return;
+    }
+    const ToolKey key = action == Action::kRecord        ? ToolKey::kRecord
+                        : action == Action::kFastForward ? ToolKey::kFastForward
+                                                         : ToolKey::kSlowMotion;
+    m_toolKeys->onToolKey(key, down);
+}
+
+void GameEngine::setWindowTitle(const char* title) {
+    // The workbench's title names the mode itself, paused included; the time machine's
+    // suffix still follows it.
+    m_benchTitle = title;
+    m_titleChanged = true;
+    refreshTitle();
 }
 
 void GameEngine::actionReleased(Action action) {
@@ -516,6 +542,11 @@ void GameEngine::actionReleased(Action action) {
             break;
         case Action::kShoot:
             m_controls.release(Controls::Key::kShoot);
+            break;
+        case Action::kRecord:
+        case Action::kFastForward:
+        case Action::kSlowMotion:
+            toolKey(action, false);
             break;
         default:
             break;

@@ -10,6 +10,7 @@
 #include "engine/keybindings.h"
 #include "engine/keyhandler.h"
 #include "engine/settings.h"
+#include "engine/toolkeys.h"
 #include "engine/videoservice.h"
 
 // The one video service: owns the SDL window and renderer and every image's texture, and
@@ -57,6 +58,11 @@ class GameEngine : public VideoService {
     // Asks to quit once this many more frames have been presented (0: never), so a test
     // can see the game start, reach its first state and end cleanly.
     void quitAfterFrames(int frames) { m_framesBeforeQuit = frames; }
+    // The tools' keys go to this listener (none: they are ignored); not owned.
+    void setToolKeyListener(ToolKeyListener* listener) { m_toolKeys = listener; }
+    // For the tools: a watched script that ends pauses the game on its last frame.
+    void setPaused(bool paused) { m_paused = paused; }
+    void setWindowTitle(const char* title);
 
     // Keys no binding claims go to this handler (not owned; null: they are ignored).
     void setKeyHandler(KeyHandler* handler) { m_keyHandler = handler; }
@@ -128,6 +134,8 @@ class GameEngine : public VideoService {
     void letGoAction(Action action, std::uint32_t source);
     void actionPressed(Action action);
     void actionReleased(Action action);
+    // The tools' actions go to the listener, down and up.
+    void toolKey(Action action, bool down);
     void openPad(int deviceIndex);
     void closePad(SDL_JoystickID id);
     void moveStick(Pad& pad, int slot, SDL_GameControllerAxis axis, int value);
@@ -162,5 +170,8 @@ class GameEngine : public VideoService {
     TitleState m_titleState;
     // What the workbench adds to the title ("- rewinding", a reload error); set rarely.
     std::string m_titleSuffix;
+    // The whole title as the workbench last set it; empty until it does.
+    std::string m_benchTitle;
     bool m_titleChanged = false;
+    ToolKeyListener* m_toolKeys = nullptr;
 };

@@ -52,6 +52,9 @@ const std::array<KeyBindings::Row, KeyBindings::kActionCount>& KeyBindings::tabl
         {Action::kStep, "step", "Tab", "back"},
         {Action::kMenu, "menu", "Escape", ""},
         {Action::kFullscreen, "fullscreen", "F11", ""},
+        {Action::kRecord, "record", "F9", ""},
+        {Action::kFastForward, "fastForward", "F6", ""},
+        {Action::kSlowMotion, "slowMotion", "F7", ""},
         {Action::kMute, "mute", "M", ""},
     }};
     return rows;

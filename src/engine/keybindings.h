@@ -26,6 +26,9 @@ class KeyBindings {
         kStep,
         kMenu,
         kFullscreen,
+        kRecord,
+        kFastForward,
+        kSlowMotion,
         kMute,
         kCount
     };

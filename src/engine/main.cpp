@@ -1,5 +1,6 @@
 #include <SDL.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "states/gamestatemanager.h"
 #include "states/soundobserver.h"
 #include "states/timemachine.h"
+#include "states/workbench.h"
 
 namespace {
 
@@ -67,6 +69,12 @@ int main(int argc, char* argv[]) {
             return 0;
         }
         const int quitAfter = parseFrameCount(commandLine, "--quit-after");
+        // New recordings go to the folder the game was started in, as the paths given on
+        // the command line already do, whatever the data folder is.
+        Workbench::Options benchOptions;
+        benchOptions.startFolder = std::filesystem::current_path();
+        benchOptions.recordPath = commandLine.value("--record");
+        benchOptions.playPath = commandLine.value("--play");
         DataFolder::enter(commandLine.value("--data"));
         const std::string ghost = ghostCharacter(commandLine);
 
@@ -79,24 +87,33 @@ int main(int argc, char* argv[]) {
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
         manager->setGhostCharacter(ghost);
-        // Savestates, rewind and reload sit between the loop and the manager.
+        // Savestates, rewind and reload sit between the loop and the manager; recording,
+        // watching and the speed keys beside the loop.
         auto timeMachine = std::make_unique<TimeMachine>(*manager);
         TimeMachineKeys timeMachineKeys(*timeMachine, *engine);
         engine->setKeyHandler(&timeMachineKeys);
+        auto workbench = std::make_unique<Workbench>(*manager, benchOptions);
+        engine->setToolKeyListener(workbench.get());
+        timeMachine->setObserver(workbench.get());
 
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
-        const int status = runMainLoop(*engine, *timeMachine, pacer, [&] {
+        const int status = runMainLoop(*engine, *timeMachine, pacer, *workbench, [&] {
             audio->setMuted(engine->isMuted());
-            // Stepping back through time replays no sounds.
-            sound.setQuiet(timeMachine->isRewinding());
+            // Fast-forwarded frames would sound every effect of four updates at once, and
+            // stepping back through time replays no sounds.
+            sound.setQuiet(workbench->isFastForwarding() || timeMachine->isRewinding());
             sound.afterFrame(*manager, !engine->isPaused(),
                              engine->isPaused() || engine->isStepPending());
         });
 
-        // The states release their pictures through the engine, so they go first.
+        // A recording in progress gets its last span; the states release their pictures
+        // through the engine, so they go before it.
+        engine->setToolKeyListener(nullptr);
         engine->setKeyHandler(nullptr);
+        timeMachine->setObserver(nullptr);
+        workbench.reset();
         timeMachine.reset();
         manager.reset();
         ServiceLocator::provideVideoService(nullptr);

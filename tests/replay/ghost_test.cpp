@@ -9,7 +9,7 @@
 #include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
-#include "inputscript.h"
+#include "states/inputscript.h"
 #include "player/fixedpoint.h"
 #include "recordingvideo.h"
 #include "replaysession.h"

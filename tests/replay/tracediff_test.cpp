@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "checksum.h"
 #include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "scratchdir.h"
+#include "states/datachecksum.h"
 #include "tracediff.h"
 #include "tracewriter.h"
 

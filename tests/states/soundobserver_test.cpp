@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "common/headlessvideo.h"
-#include "inputscript.h"
 #include "replaysession.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
+#include "states/inputscript.h"
 #include "states/stageselect.h"
 
 // The observer against the real game: shipped levels played from the replay scripts,

@@ -16,7 +16,7 @@
 #include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "engine/controls.h"
-#include "inputscript.h"
+#include "states/inputscript.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
 #include "states/level.h"

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "characteroverride.h"
-#include "checksum.h"
 #include "common/headlessvideo.h"
 #include "config/datafile.h"
 #include "config/datafolder.h"
@@ -22,11 +21,12 @@
 #include "config/loadwarnings.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
-#include "inputscript.h"
 #include "pictures.h"
 #include "replaysession.h"
 #include "runevents.h"
+#include "states/datachecksum.h"
 #include "states/gamestatemanager.h"
+#include "states/inputscript.h"
 #include "sweeprun.h"
 #include "tracecompare.h"
 #include "tracediff.h"

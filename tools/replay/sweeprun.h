@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "inputscript.h"
+#include "states/inputscript.h"
 #include "runevents.h"
 
 // One run of a sweep: the level loaded with the character file, the script played for

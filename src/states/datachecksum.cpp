@@ -1,4 +1,4 @@
-#include "checksum.h"
+#include "states/datachecksum.h"
 
 #include <fstream>
 #include <iterator>
