@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/datafolder.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 
@@ -72,10 +73,10 @@ GameEngine::GameEngine(int pixelMultiplier) {
     SDL_EventState(SDL_MOUSEBUTTONUP, SDL_IGNORE);
 
     if (pixelMultiplier == 0) {
-        const IniDictionary settings("settings.ini");
+        const IniDictionary settings = DataFolder::readSettings();
         m_pixelMultiplier = settings.getIntValue("pixelMultiplier", "Video", 1);
         if (m_pixelMultiplier < 1 || m_pixelMultiplier > kMaxPixelMultiplier) {
-            failConstruction(settings.path(),
+            failConstruction(settings.pathOf("pixelMultiplier", "Video"),
                              "pixelMultiplier " + std::to_string(m_pixelMultiplier) +
                                  " is outside 1 to " + std::to_string(kMaxPixelMultiplier));
         }
@@ -673,6 +674,9 @@ int GameEngine::flipScreen() {
         return 0;
     }
     SDL_RenderPresent(m_renderer);
+    if (m_framesBeforeQuit > 0 && --m_framesBeforeQuit == 0) {
+        m_quit = true;
+    }
     return 0;
 }
 

@@ -51,6 +51,10 @@ class GameEngine : public VideoService {
     // could detect: it returns 0; the -1 of a failed presentation is kept for the loop.
     int flipScreen();
 
+    // Asks to quit once this many more frames have been presented (0: never), so a test
+    // can see the game start, reach its first state and end cleanly.
+    void quitAfterFrames(int frames) { m_framesBeforeQuit = frames; }
+
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
@@ -115,6 +119,7 @@ class GameEngine : public VideoService {
     bool m_quit = false;
     bool m_stepPending = false;
     int m_pixelMultiplier = 1;
+    int m_framesBeforeQuit = 0;
     bool m_scaled = false;
     int m_scale = 1;
     SDL_Point m_origin{0, 0};

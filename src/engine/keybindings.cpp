@@ -22,7 +22,10 @@ const KeyBindings::Row* findRow(const std::string& name) {
 
 [[noreturn]] void refuse(const IniDictionary& settings, const char* section,
                          const std::string& entry, const std::string& problem) {
-    throw LoadError(settings.path(), "[" + std::string(section) + "] " + entry + " " + problem);
+    // The entry starts with its key; the user's own settings may be the file that gave it.
+    const std::string key = entry.substr(0, entry.find(' '));
+    throw LoadError(settings.pathOf(key.c_str(), section),
+                    "[" + std::string(section) + "] " + entry + " " + problem);
 }
 
 void refuseUnknownEntries(const IniDictionary& settings, const char* section) {
