@@ -111,6 +111,7 @@ class GameEngine : public VideoService {
     Pad* findPad(SDL_JoystickID id, int& slot);
     // Decides between drawing straight to the window and drawing through m_frame.
     void fitPictureToWindow();
+    void presentScaled();
     // Where the frame's drawing goes: the window, or the frame texture when scaled.
     SDL_Texture* frameTarget() const { return m_scaled ? m_frame : nullptr; }
     SDL_Surface* enlarge(SDL_Surface* source) const;
@@ -123,6 +124,8 @@ class GameEngine : public VideoService {
     bool m_scaled = false;
     int m_scale = 1;
     SDL_Point m_origin{0, 0};
+    std::array<SDL_Rect, 4> m_border{};
+    int m_borderCount = 0;
     Controls m_controls;
     KeyBindings m_bindings;
     // Per action, one bit for each source holding it: bit 0 the keyboard, then two per pad.
