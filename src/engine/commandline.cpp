@@ -36,6 +36,12 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"b", "shoot; in the menu: go to the character column, confirm"},
         {"Enter", "pause / resume"},
         {"Tab", "while paused: advance one frame"},
+        {"Escape", "in a level (paused or not): back to the menu; in the menu: quit"},
+        {"F11, Alt+Enter", "fullscreen on / off"},
+        {"Gamepad",
+         "d-pad or left stick: arrows; south: jump; west: shoot; Start: pause; "
+         "Back: step"},
+        {"settings.ini", "[Keys] and [Pad] rebind these (see the README)"},
     };
     return table;
 }

@@ -632,10 +632,12 @@ void GameEngine::toggleFullscreen() {
 void GameEngine::fitPictureToWindow() {
     const int pictureWidth = kScreenWidth * m_pixelMultiplier;
     const int pictureHeight = kScreenHeight * m_pixelMultiplier;
+    // With a target texture set, SDL reports the texture's size as the output's.
+    SDL_SetRenderTarget(m_renderer, nullptr);
     int width = 0;
     int height = 0;
     SDL_GetRendererOutputSize(m_renderer, &width, &height);
-    const bool scaled = width != pictureWidth || height != pictureHeight;
+    bool scaled = width != pictureWidth || height != pictureHeight;
     if (scaled && m_frame == nullptr) {
         // In the window's own format, so the final copy converts nothing.
         m_frame = SDL_CreateTexture(m_renderer, SDL_GetWindowPixelFormat(m_window),
@@ -643,20 +645,19 @@ void GameEngine::fitPictureToWindow() {
         if (m_frame == nullptr) {
             // Drawing goes on unscaled in the window's corner.
             std::cerr << "kestrelix: SDL_CreateTexture: " << SDL_GetError() << '\n';
-            return;
+            scaled = false;
+        } else {
+            // Whole multiples only, so nearest sampling keeps every block one colour.
+            SDL_SetTextureScaleMode(m_frame, SDL_ScaleModeNearest);
+            // The picture is opaque: copied, not blended, over the black.
+            SDL_SetTextureBlendMode(m_frame, SDL_BLENDMODE_NONE);
         }
-        // Whole multiples only, so nearest sampling keeps every block one colour.
-        SDL_SetTextureScaleMode(m_frame, SDL_ScaleModeNearest);
-        // The picture is opaque: copied, not blended, over the black.
-        SDL_SetTextureBlendMode(m_frame, SDL_BLENDMODE_NONE);
     }
+    SDL_SetRenderTarget(m_renderer, scaled ? m_frame : nullptr);
     if (scaled && !m_scaled) {
         // The picture starts black: a level paints its whole view every frame anyway.
-        SDL_SetRenderTarget(m_renderer, m_frame);
         SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
         SDL_RenderClear(m_renderer);
-    } else if (!scaled && m_scaled) {
-        SDL_SetRenderTarget(m_renderer, nullptr);
     }
     m_scaled = scaled;
     // A window smaller than one game pixel per screen pixel still shows the picture, at 1.

@@ -122,6 +122,10 @@ TEST(WindowScaling, StartingSizeDrawsStraightToTheWindowAgain) {
     resize(*engine, 900, 900);
     EXPECT_EQ(engine->getScale(), 3);
     engine->copyToBitmap(image, canvas, 1, 1, nullptr);
+    // From one scaled size to another: the window's size counts, not the frame texture's.
+    resize(*engine, 1000, 700);
+    EXPECT_EQ(engine->getScale(), 2);
+    EXPECT_EQ(engine->getPictureOrigin().x, 244);
     resize(*engine, 512, 480);
     EXPECT_EQ(engine->getScale(), 2);
     EXPECT_EQ(engine->getPictureOrigin().x, 0);
