@@ -135,6 +135,6 @@ class GameEngine : public VideoService {
     // The picture at the starting size, made when the window first leaves that size.
     SDL_Texture* m_frame = nullptr;
     SDL_Renderer* m_renderer = nullptr;
-    // Kept only to be destroyed: nothing else needs the window.
+    // For fullscreen and its size; destroyed last.
     SDL_Window* m_window = nullptr;
 };
