@@ -25,6 +25,7 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
          "the folder with the game's files (default: the working directory, "
          "else the installed data)"},
         {"--quit-after", "FRAMES", "quit after presenting this many frames (for tests)"},
+        {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
     };
     return table;
 }
@@ -41,6 +42,7 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"Gamepad",
          "d-pad or left stick: arrows; south: jump; west: shoot; Start: pause; "
          "Back: step"},
+        {"m", "mute / unmute the sound"},
         {"settings.ini", "[Keys] and [Pad] rebind these (see the README)"},
     };
     return table;

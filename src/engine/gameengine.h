@@ -58,6 +58,8 @@ class GameEngine : public VideoService {
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
+    // Toggled by the mute key; the game's sound follows it.
+    bool isMuted() const { return m_muted; }
     const Controls& getControls() const { return m_controls; }
     int getPixelMultiplier() const { return m_pixelMultiplier; }
     const KeyBindings& getBindings() const { return m_bindings; }
@@ -119,6 +121,7 @@ class GameEngine : public VideoService {
     bool m_paused = false;
     bool m_quit = false;
     bool m_stepPending = false;
+    bool m_muted = false;
     int m_pixelMultiplier = 1;
     int m_framesBeforeQuit = 0;
     bool m_scaled = false;

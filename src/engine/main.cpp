@@ -10,8 +10,10 @@
 #include "engine/framepacer.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
+#include "engine/mixeraudio.h"
 #include "engine/servicelocator.h"
 #include "states/gamestatemanager.h"
+#include "states/soundobserver.h"
 
 namespace {
 
@@ -48,6 +50,9 @@ int main(int argc, char* argv[]) {
 
         auto engine = std::make_unique<GameEngine>();
         engine->quitAfterFrames(quitAfter);
+        // Sound opens after the window; without a device it stays silent.
+        auto audio = std::make_unique<MixerAudio>(commandLine.has("--verbose"));
+        SoundObserver sound(*audio);
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
@@ -55,11 +60,16 @@ int main(int argc, char* argv[]) {
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
-        const int status = runMainLoop(*engine, *manager, pacer);
+        const int status = runMainLoop(*engine, *manager, pacer, [&] {
+            audio->setMuted(engine->isMuted());
+            sound.afterFrame(*manager, !engine->isPaused(),
+                             engine->isPaused() || engine->isStepPending());
+        });
 
         // The states release their pictures through the engine, so they go first.
         manager.reset();
         ServiceLocator::provideVideoService(nullptr);
+        audio.reset();
         engine.reset();
         return status;
     } catch (const CommandLineError& error) {
