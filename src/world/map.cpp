@@ -281,6 +281,18 @@ bool Map::hasScreen(int n) const {
     return n >= 0 && n < m_screenCount && m_screens[static_cast<std::size_t>(n)] != nullptr;
 }
 
+const Tile* Map::getStoredTile(int column, int row) const {
+    if (column < 0 || row < 0) {
+        return nullptr;
+    }
+    const Screen* screen = screenAt(column / kScreenColumns, row / kScreenRows);
+    if (screen == nullptr) {
+        return nullptr;
+    }
+    return &(*screen)[static_cast<std::size_t>((row % kScreenRows) * kScreenColumns +
+                                               column % kScreenColumns)];
+}
+
 Tile Map::getTile(int x, int y) const {
     const int px = std::max(x, 0);
     const int py = std::max(y, 0);

@@ -83,6 +83,10 @@ class Map {
     int getScreensPerRow() const { return m_screensPerRow; }
     int getScreenCount() const { return m_screenCount; }
     bool hasScreen(int n) const;
+    // For the Tiled export: the pictures in the sheet, and the tile as stored at tile
+    // column and row (no boundary rule applied), or null in an absent screen or outside.
+    int getTileGraphicCount() const { return m_tileGraphicCount; }
+    const Tile* getStoredTile(int column, int row) const;
 
   private:
     // One screen's tiles, row by row: element r * 16 + c is screen column c, row r.
