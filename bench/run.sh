@@ -156,8 +156,9 @@ for name, label in (("draw-dummy.json", "dummy driver"), ("draw-xvfb.json", "Xvf
     if not os.path.exists(path):
         continue
     for key, b in sorted(medians(path).items()):
-        multiplier, level = key.split("/")[1:3]
-        print(f"| (a) draw, {levels[level]}, x{multiplier}, {label} | {b['levelUs']:.0f} us vs bare "
+        multiplier, level, scaled = key.split("/")[1:4]
+        size = ", 1000x700 window (x2)" if scaled == "1" else ""
+        print(f"| (a) draw, {levels[level]}, x{multiplier}{size}, {label} | {b['levelUs']:.0f} us vs bare "
               f"{b['bareUs']:.0f} us = {b['ratio']:.3f}x | <= 1.10x |")
 
 counts = {}

@@ -50,7 +50,13 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"F9", "start / stop recording (restarts the level); while watching: take over"},
         {"F6", "hold: fast-forward, 4 updates per frame"},
         {"F7", "slow motion (1/4 speed) on / off"},
+        {"Escape", "in a level (paused or not): back to the menu; in the menu: quit"},
+        {"F11, Alt+Enter", "fullscreen on / off"},
+        {"Gamepad",
+         "d-pad or left stick: arrows; south: jump; west: shoot; Start: pause; "
+         "Back: step"},
         {"m", "mute / unmute the sound"},
+        {"settings.ini", "[Keys] and [Pad] rebind these (see the README)"},
     };
     return table;
 }

@@ -649,52 +649,79 @@ void GameEngine::toggleFullscreen() {
 void GameEngine::fitPictureToWindow() {
     const int pictureWidth = kScreenWidth * m_pixelMultiplier;
     const int pictureHeight = kScreenHeight * m_pixelMultiplier;
+    // With a target texture set, SDL reports the texture's size as the output's.
+    SDL_SetRenderTarget(m_renderer, nullptr);
     int width = 0;
     int height = 0;
     SDL_GetRendererOutputSize(m_renderer, &width, &height);
-    const bool scaled = width != pictureWidth || height != pictureHeight;
+    bool scaled = width != pictureWidth || height != pictureHeight;
     if (scaled && m_frame == nullptr) {
-        m_frame = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
-                                    pictureWidth, pictureHeight);
+        // In the window's own format, so the final copy converts nothing.
+        m_frame = SDL_CreateTexture(m_renderer, SDL_GetWindowPixelFormat(m_window),
+                                    SDL_TEXTUREACCESS_TARGET, pictureWidth, pictureHeight);
         if (m_frame == nullptr) {
             // Drawing goes on unscaled in the window's corner.
             std::cerr << "kestrelix: SDL_CreateTexture: " << SDL_GetError() << '\n';
-            return;
+            scaled = false;
+        } else {
+            // Whole multiples only, so nearest sampling keeps every block one colour.
+            SDL_SetTextureScaleMode(m_frame, SDL_ScaleModeNearest);
+            // The picture is opaque: copied, not blended, over the black.
+            SDL_SetTextureBlendMode(m_frame, SDL_BLENDMODE_NONE);
         }
-        // Whole multiples only, so nearest sampling keeps every block one colour.
-        SDL_SetTextureScaleMode(m_frame, SDL_ScaleModeNearest);
     }
+    SDL_SetRenderTarget(m_renderer, scaled ? m_frame : nullptr);
     if (scaled && !m_scaled) {
         // The picture starts black: a level paints its whole view every frame anyway.
-        SDL_SetRenderTarget(m_renderer, m_frame);
         SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
         SDL_RenderClear(m_renderer);
-    } else if (!scaled && m_scaled) {
-        SDL_SetRenderTarget(m_renderer, nullptr);
     }
     m_scaled = scaled;
     // A window smaller than one game pixel per screen pixel still shows the picture, at 1.
     m_scale = std::max(1, std::min(width / kScreenWidth, height / kScreenHeight));
     m_origin =
         SDL_Point{(width - kScreenWidth * m_scale) / 2, (height - kScreenHeight * m_scale) / 2};
+    // The black around the picture: above, below, left and right of it, where there is room.
+    const int pictureBottom = m_origin.y + kScreenHeight * m_scale;
+    const int pictureRight = m_origin.x + kScreenWidth * m_scale;
+    const SDL_Rect sides[] = {
+        {0, 0, width, m_origin.y},
+        {0, pictureBottom, width, height - pictureBottom},
+        {0, m_origin.y, m_origin.x, kScreenHeight * m_scale},
+        {pictureRight, m_origin.y, width - pictureRight, kScreenHeight * m_scale},
+    };
+    m_borderCount = 0;
+    for (const SDL_Rect& side : sides) {
+        if (side.w > 0 && side.h > 0) {
+            m_border[static_cast<std::size_t>(m_borderCount++)] = side;
+        }
+    }
 }
 
 int GameEngine::flipScreen() {
     if (m_scaled) {
-        SDL_SetRenderTarget(m_renderer, nullptr);
-        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
-        SDL_RenderClear(m_renderer);
-        const SDL_Rect to{m_origin.x, m_origin.y, kScreenWidth * m_scale, kScreenHeight * m_scale};
-        SDL_RenderCopy(m_renderer, m_frame, nullptr, &to);
+        presentScaled();
+    } else {
         SDL_RenderPresent(m_renderer);
-        SDL_SetRenderTarget(m_renderer, m_frame);
-        return 0;
     }
-    SDL_RenderPresent(m_renderer);
     if (m_framesBeforeQuit > 0 && --m_framesBeforeQuit == 0) {
         m_quit = true;
     }
     return 0;
+}
+
+void GameEngine::presentScaled() {
+    SDL_SetRenderTarget(m_renderer, nullptr);
+    // Only the border is filled: the picture covers the rest, and a full clear of a large
+    // window costs as much as the copy itself.
+    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+    if (m_borderCount > 0) {
+        SDL_RenderFillRects(m_renderer, m_border.data(), m_borderCount);
+    }
+    const SDL_Rect to{m_origin.x, m_origin.y, kScreenWidth * m_scale, kScreenHeight * m_scale};
+    SDL_RenderCopy(m_renderer, m_frame, nullptr, &to);
+    SDL_RenderPresent(m_renderer);
+    SDL_SetRenderTarget(m_renderer, m_frame);
 }
 
 void GameEngine::saveScreenToBmp(const std::string& path) {

@@ -142,6 +142,7 @@ class GameEngine : public VideoService {
     Pad* findPad(SDL_JoystickID id, int& slot);
     // Decides between drawing straight to the window and drawing through m_frame.
     void fitPictureToWindow();
+    void presentScaled();
     // Where the frame's drawing goes: the window, or the frame texture when scaled.
     SDL_Texture* frameTarget() const { return m_scaled ? m_frame : nullptr; }
     SDL_Surface* enlarge(SDL_Surface* source) const;
@@ -155,6 +156,8 @@ class GameEngine : public VideoService {
     bool m_scaled = false;
     int m_scale = 1;
     SDL_Point m_origin{0, 0};
+    std::array<SDL_Rect, 4> m_border{};
+    int m_borderCount = 0;
     Controls m_controls;
     KeyBindings m_bindings;
     // Per action, one bit for each source holding it: bit 0 the keyboard, then two per pad.
@@ -164,7 +167,7 @@ class GameEngine : public VideoService {
     // The picture at the starting size, made when the window first leaves that size.
     SDL_Texture* m_frame = nullptr;
     SDL_Renderer* m_renderer = nullptr;
-    // Kept only to be destroyed: nothing else needs the window.
+    // For fullscreen and its size; destroyed last.
     SDL_Window* m_window = nullptr;
     KeyHandler* m_keyHandler = nullptr;
     TitleState m_titleState;

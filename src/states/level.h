@@ -56,9 +56,6 @@ class Level : public GameState {
     void update(Controls controls) override;
     void onReset();
     void onScrollStart(Direction::type direction);
-    // The draw's own step of the phase machine (the ready phase ends in a draw), for a
-    // level that runs without being drawn. draw() takes this step itself.
-    void endReadyPhaseIfDue();
     // A ghost drawn over the map, before the actors; null for none. Not owned.
     void setGhost(Ghost* ghost) { m_ghost = ghost; }
 
@@ -70,7 +67,8 @@ class Level : public GameState {
     // phase, state, animation frame and screen it names exists here.
     bool accepts(const Snapshot& snapshot) const;
     // The end of the ready phase is decided by draw, after the message: a level put back
-    // to a snapshot and updated before it is drawn again needs this step first.
+    // to a snapshot and updated before it is drawn again, or one that runs without being
+    // drawn (a ghost, a sweep), needs this step first. draw() takes it itself.
     void endReadyPhaseIfDue();
 
     // For tests and tools.
