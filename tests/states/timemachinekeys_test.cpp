@@ -182,7 +182,7 @@ TEST(TimeMachineKeys, RewindWhileHeldAndStepWhilePaused) {
     pushKey(SDL_KEYUP, SDLK_BACKSPACE);
     pushKey(SDL_KEYDOWN, SDLK_RETURN);
     game.frame();
-    EXPECT_EQ(game.engine->getTitle(), "Kestrelix");
+    EXPECT_EQ(game.engine->getTitle(), "Kestrelix - paused");
     EXPECT_EQ(rowText(game.rows.back()), rowText(before[249]));
     tap(SDLK_BACKSPACE);
     game.frame();
