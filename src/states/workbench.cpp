@@ -1,8 +1,11 @@
 #include "states/workbench.h"
 
+#include <unistd.h>
+
 #include <ctime>
 #include <iostream>
 
+#include "config/datafolder.h"
 #include "states/datachecksum.h"
 #include "states/gamestatemanager.h"
 #include "states/level.h"
@@ -187,6 +190,20 @@ void Workbench::startRecording(const Controls& atStart) {
                      datachecksum::compute(level, character), atStart);
 }
 
+std::filesystem::path Workbench::recordingFolder(const std::filesystem::path& startFolder) {
+    // An installed game is often started from a folder the player cannot write (the
+    // desktop's menu starts it in /): the recordings then go to the user's data folder.
+    if (access(startFolder.c_str(), W_OK) == 0) {
+        return startFolder;
+    }
+    const std::filesystem::path userDir = DataFolder::userRecordingsDir();
+    std::error_code error;
+    if (!userDir.empty() && (std::filesystem::create_directories(userDir, error) || !error)) {
+        return userDir;
+    }
+    return startFolder;
+}
+
 std::filesystem::path Workbench::recordingBase() {
     if (!m_options.recordPath.empty()) {
         return m_options.recordPath;
@@ -203,7 +220,7 @@ std::filesystem::path Workbench::recordingBase() {
             std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", local);
         }
         m_autoPair = pair;
-        m_autoBase = m_options.startFolder / (pair + "-" + stamp + ".txt");
+        m_autoBase = recordingFolder(m_options.startFolder) / (pair + "-" + stamp + ".txt");
     }
     return m_autoBase;
 }

@@ -58,6 +58,9 @@ class Workbench : public ToolKeyListener, public TimeMachine::Observer {
     bool isWatching() const { return m_watching; }
     bool isFastForwarding() const { return m_fastForward; }
     Recorder& recorder() { return m_recorder; }
+    // Where recordings started by the key go: the start folder when it can be written,
+    // else $XDG_DATA_HOME/kestrelix/recordings (made when missing).
+    static std::filesystem::path recordingFolder(const std::filesystem::path& startFolder);
 
     Workbench(const Workbench&) = delete;
     Workbench& operator=(const Workbench&) = delete;

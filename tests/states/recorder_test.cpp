@@ -10,6 +10,7 @@
 
 #include "scratchdir.h"
 #include "states/inputscript.h"
+#include "states/workbench.h"
 
 namespace {
 
@@ -147,4 +148,16 @@ TEST(Recorder, ContinuesInTheNextNumberedFileWithTheNewChecksum) {
     EXPECT_EQ(second.level(), "Corvane");
     EXPECT_EQ(second.character(), "voltbot2");
     EXPECT_EQ(second.checksum(), "fedcba9876543210");
+}
+
+TEST(Recorder, KeyRecordingsGoToTheUserDataFolderWhenTheStartFolderIsUnwritable) {
+    ScratchDir scratch;
+    setenv("XDG_DATA_HOME", scratch.path().c_str(), 1);
+    EXPECT_EQ(Workbench::recordingFolder(scratch.path()), scratch.path());
+    // A folder that cannot be written to stands in for one the player may not write.
+    const std::filesystem::path gone = scratch.path() / "no" / "such" / "folder";
+    const std::filesystem::path user = scratch.path() / "kestrelix" / "recordings";
+    EXPECT_EQ(Workbench::recordingFolder(gone), user);
+    EXPECT_TRUE(std::filesystem::is_directory(user));
+    unsetenv("XDG_DATA_HOME");
 }
