@@ -6,20 +6,11 @@
 #include <sstream>
 
 #include "runevents.h"
+#include "tracediff.h"
 
 namespace tracecompare {
 
 namespace {
-
-std::vector<std::string> split(const std::string& line) {
-    std::vector<std::string> fields;
-    std::string field;
-    std::istringstream in(line);
-    while (std::getline(in, field, ',')) {
-        fields.push_back(field);
-    }
-    return fields;
-}
 
 bool asNumber(const std::string& text, long long& value) {
     if (text.empty()) {
@@ -71,8 +62,8 @@ void columnTable(std::ostream& out, const std::vector<std::string>& names,
         if (first[i] == second[i]) {
             continue;
         }
-        const std::vector<std::string> a = split(first[i]);
-        const std::vector<std::string> b = split(second[i]);
+        const std::vector<std::string> a = tracediff::splitRow(first[i]);
+        const std::vector<std::string> b = tracediff::splitRow(second[i]);
         std::string changed;
         for (std::size_t c = 0; c < names.size(); ++c) {
             const std::string left = c < a.size() ? a[c] : "";
@@ -186,7 +177,7 @@ std::string summary(const std::vector<std::string>& first, const std::vector<std
         out << "the headers differ; no comparison by column\n";
         return out.str();
     }
-    columnTable(out, split(first[0]), first, second);
+    columnTable(out, tracediff::splitRow(first[0]), first, second);
     out << '\n';
     eventTable(out, eventsOf(first), eventsOf(second), "A", "B");
     return out.str();
