@@ -393,6 +393,10 @@ void GameEngine::handleEvent(const SDL_Event& event) {
     }
 }
 
+bool GameEngine::isHandlerAction(Action action) {
+    return action >= Action::kSlot1 && action <= Action::kReload;
+}
+
 void GameEngine::handleKeyDown(const SDL_KeyboardEvent& key) {
     // Alt+Enter is the usual fullscreen switch wherever Enter is bound; it must not
     // pause as well.
@@ -402,7 +406,7 @@ void GameEngine::handleKeyDown(const SDL_KeyboardEvent& key) {
         return;
     }
     Action action = Action::kLeft;
-    if (m_bindings.actionForKey(key.keysym.sym, action)) {
+    if (m_bindings.actionForKey(key.keysym.sym, action) && !isHandlerAction(action)) {
         holdAction(action, 1u);
     } else if (m_keyHandler != nullptr) {
         m_keyHandler->keyDown(key.keysym, m_controls, m_paused);
@@ -411,7 +415,7 @@ void GameEngine::handleKeyDown(const SDL_KeyboardEvent& key) {
 
 void GameEngine::handleKeyUp(const SDL_Keysym& key) {
     Action action = Action::kLeft;
-    if (m_bindings.actionForKey(key.sym, action)) {
+    if (m_bindings.actionForKey(key.sym, action) && !isHandlerAction(action)) {
         letGoAction(action, 1u);
     } else if (m_keyHandler != nullptr) {
         m_keyHandler->keyUp(key, m_controls, m_paused);
@@ -500,6 +504,13 @@ void GameEngine::actionPressed(Action action) {
         case Action::kMute:
             m_muted = !m_muted;
             break;
+        case Action::kSlot1:
+        case Action::kSlot2:
+        case Action::kSlot3:
+        case Action::kSlot4:
+        case Action::kRewind:
+        case Action::kReload:
+            // The key handler's (see isHandlerAction); pads do not reach the time machine.
         case Action::kCount:
             break;
     }

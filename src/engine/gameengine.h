@@ -125,6 +125,8 @@ class GameEngine : public VideoService {
 
     void handleEvent(const SDL_Event& event);
     void handleKeyDown(const SDL_KeyboardEvent& key);
+    // The time machine's actions go to the key handler with their key, as bound.
+    static bool isHandlerAction(Action action);
     void handleKeyUp(const SDL_Keysym& key);
     // Sets the window's title when the state it shows has changed since the last call.
     void refreshTitle();

@@ -43,12 +43,13 @@ void tap(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
 // into a level; frame() runs one frame of the main loop and keeps its trace row.
 class Game {
   public:
-    explicit Game(const std::string& level = "Sablex", const std::string& character = "voltbot1") {
+    explicit Game(const std::string& level = "Sablex", const std::string& character = "voltbot1",
+                  const std::string& bindings = "") {
         for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
             scratch.copyFromSource("data/" + entry.path().filename().string(),
                                    entry.path().filename().string());
         }
-        scratch.write("settings.ini", "[Video]\npixelMultiplier=1\n");
+        scratch.write("settings.ini", "[Video]\npixelMultiplier=1\n" + bindings);
         engine = std::make_unique<GameEngine>();
         ServiceLocator::provideVideoService(engine.get());
         manager = std::make_unique<GameStateManager>();
@@ -142,19 +143,23 @@ void setKey(const fs::path& file, const std::string& key, const std::string& val
 
 // F1 saves, play goes on, Shift+F1 restores: the level stands exactly where it stood at the
 // save (its trace row and its whole state), and goes on from there with the keys held.
-TEST(TimeMachineKeys, SaveAndRestoreASlot) {
-    Game game;
+// A slot's key as bound: the default F2, or "2" after `slot2 = 2` (then F2 is no slot key).
+class TimeMachineSlotKeys : public ::testing::TestWithParam<std::pair<const char*, SDL_Keycode>> {};
+
+TEST_P(TimeMachineSlotKeys, SaveAndRestoreASlot) {
+    const SDL_Keycode slotKey = GetParam().second;
+    Game game("Sablex", "voltbot1", GetParam().first);
     game.frames(200);
     pushKey(SDL_KEYDOWN, SDLK_RIGHT);
     game.frames(30);
     const TraceRow atSave = game.rows.back();
     const Level::Snapshot saved = game.level().snapshot();
-    tap(SDLK_F2);
+    tap(slotKey);
     game.frames(60);
     ASSERT_NE(rowText(game.rows.back()), rowText(atSave));
 
     pushKey(SDL_KEYDOWN, SDLK_RETURN);  // paused, the restore shows the saved moment
-    tap(SDLK_F2, KMOD_LSHIFT);
+    tap(slotKey, KMOD_LSHIFT);
     game.frame();
     EXPECT_EQ(rowText(game.rows.back()), rowText(atSave));
     const Level::Snapshot restored = game.level().snapshot();
@@ -164,6 +169,10 @@ TEST(TimeMachineKeys, SaveAndRestoreASlot) {
     game.frame();
     EXPECT_EQ(rowText(game.rows.back()), rowText(atSave));
 }
+
+INSTANTIATE_TEST_SUITE_P(Bindings, TimeMachineSlotKeys,
+                         ::testing::Values(std::make_pair("", SDLK_F2),
+                                           std::make_pair("[Keys]\nslot2 = 2\n", SDLK_2)));
 
 // Held, Backspace takes one update back per frame and says so in the title; paused, one
 // press is one update back.
