@@ -231,7 +231,7 @@ void Checker::checkTransitions(const IniDictionary& character) {
         "the player moves " + std::to_string(travel) + "/256 pixels during a scroll";
 
     // Upwards: triggered at startPosTop or above; the lowest start must end above the top.
-    const long long upStart = settle((kScreenHeight + top) * 256LL, true);
+    const long long upStart = settle((static_cast<long long>(kScreenHeight) + top) * 256, true);
     if (upStart - travel >= screenTop) {
         report(file, moves + ": from the top trigger (startPosTop " + std::to_string(top) +
                          ") it does not cross into the screen above, so another transition "
@@ -246,7 +246,8 @@ void Checker::checkTransitions(const IniDictionary& character) {
     if (character.getBoolValue("applyGravityBeforeCollisionCheck", "Options", false)) {
         fall += speed(character, "gravity", "YSpeed");
     }
-    const long long downStart = settle((kScreenHeight + bottom) * 256LL - fall, false);
+    const long long downStart =
+        settle((static_cast<long long>(kScreenHeight) + bottom) * 256 - fall, false);
     if (downStart + travel < screenTop + kScreenHeight * 256LL) {
         report(file, moves + ": falling at up to " + std::to_string(fall) +
                          "/256 pixels a frame onto the bottom trigger (startPosBottom " +
