@@ -9,12 +9,12 @@
 #include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
-#include "states/inputscript.h"
 #include "player/fixedpoint.h"
 #include "recordingvideo.h"
 #include "replaysession.h"
 #include "scratchdir.h"
 #include "states/ghost.h"
+#include "states/inputscript.h"
 #include "states/level.h"
 #include "tracewriter.h"
 

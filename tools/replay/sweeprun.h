@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "states/inputscript.h"
 #include "runevents.h"
+#include "states/inputscript.h"
 
 // One run of a sweep: the level loaded with the character file, the script played for
 // the given frames headless, nothing drawn, no row written; only its outcome is kept.
