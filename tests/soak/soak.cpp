@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "allocationcounter.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "fuzzsupport.h"
@@ -29,45 +30,6 @@
 #include "states/inputscript.h"
 #include "states/level.h"
 #include "states/recorder.h"
-
-namespace {
-
-// Counting allocations is one increment per operator new; the frame must allocate nothing.
-long long g_allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size) {
-    ++g_allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
 
 namespace {
 
@@ -190,7 +152,7 @@ std::uint64_t soak(const std::string& levelName, const std::string& character,
                             "0000000000000000", Controls{})) {
             fuzz::trap("the recording could not be started");
         }
-        const long long allocationsBefore = g_allocations;
+        const long long allocationsBefore = allocationCount();
         for (long long frame = 0; frame < options.frames; ++frame) {
             replay.frame(player.nextKeys(replay.paused()));
             const bool updated = !replay.paused();
@@ -211,9 +173,9 @@ std::uint64_t soak(const std::string& levelName, const std::string& character,
                 fuzz::trap("bitmaps loaded or created during play in frame " +
                            std::to_string(frame));
             }
-            if (g_allocations != allocationsBefore) {
+            if (allocationCount() != allocationsBefore) {
                 fuzz::trap("frame " + std::to_string(frame) + " allocated memory (" +
-                           std::to_string(g_allocations - allocationsBefore) + " allocations)");
+                           std::to_string(allocationCount() - allocationsBefore) + " allocations)");
             }
         }
         hash = fuzz::stateHash(level) ^ (video.drawHash() * 31);
