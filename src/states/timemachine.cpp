@@ -24,7 +24,7 @@ void TimeMachine::update(Controls controls) {
     m_manager.update(controls);
     follow();
     if (m_level != nullptr) {
-        capture(controls.dirX, controls.dirY);
+        capture(controls);
     }
 }
 
@@ -45,6 +45,9 @@ bool TimeMachine::save(int slot) {
     // update, before the draw that may have ended the ready phase.
     m_slots[static_cast<std::size_t>(slot)] = m_history.newest();
     m_slotUsed[static_cast<std::size_t>(slot)] = true;
+    if (m_observer != nullptr) {
+        m_observer->onSlotSaved(slot, m_slots[static_cast<std::size_t>(slot)]);
+    }
     return true;
 }
 
@@ -52,7 +55,7 @@ bool TimeMachine::putSlot(int slot, const Savestate& moment) {
     if (m_level == nullptr || slot < 0 || slot >= kSlotCount || moment.update < 0 ||
         !m_level->accepts(moment.level) || moment.dirX < Direction::kNone ||
         moment.dirX > Direction::kRight || moment.dirY < Direction::kNone ||
-        moment.dirY > Direction::kRight) {
+        moment.dirY > Direction::kRight || moment.held < 0 || moment.held > 3) {
         return false;
     }
     m_slots[static_cast<std::size_t>(slot)] = moment;
@@ -71,6 +74,9 @@ bool TimeMachine::restore(int slot, Controls& live) {
     // The history from here on is the slot's past, which the history does not hold in
     // general (the slot may come from a run rewound since): it starts again at the slot.
     const Savestate moment = m_slots[static_cast<std::size_t>(slot)];
+    if (m_observer != nullptr) {
+        m_observer->onSlotRestoring(slot);
+    }
     m_history.clear();
     m_history.push(moment);
     land(moment, live);
@@ -112,7 +118,10 @@ bool TimeMachine::reload(const Controls& live) {
     follow();
     // The new level stands where a level stands when it is switched to; its first update
     // comes with this frame and sees the directions of the last one as previous.
-    capture(live.prevDirX, live.prevDirY);
+    Controls before = live;
+    before.dirX = live.prevDirX;
+    before.dirY = live.prevDirY;
+    capture(before);
     if (m_observer != nullptr) {
         m_observer->onReloaded(live);
     }
@@ -135,11 +144,12 @@ void TimeMachine::follow() {
     m_landedSinceDraw = false;
 }
 
-void TimeMachine::capture(Direction::type dirX, Direction::type dirY) {
+void TimeMachine::capture(const Controls& record) {
     Savestate& moment = m_history.append();
     moment.level = m_level->snapshot();
-    moment.dirX = dirX;
-    moment.dirY = dirY;
+    moment.dirX = record.dirX;
+    moment.dirY = record.dirY;
+    moment.held = (record.jumpHeld ? 1 : 0) | (record.shootHeld ? 2 : 0);
     moment.update = m_nextUpdate++;
 }
 
@@ -149,11 +159,13 @@ void TimeMachine::land(const Savestate& moment, Controls& live) {
     m_nextUpdate = moment.update + 1;
     live.prevDirX = static_cast<Direction::type>(moment.dirX);
     live.prevDirY = static_cast<Direction::type>(moment.dirY);
-    // Keys held now act from the next update as if pressed at that moment.
+    // Keys held now act from the next update as if pressed at that moment, and keys held
+    // then and let go since as if released: the next update follows the moment's own
+    // record by the key rules, which a recording cut back to it can say.
     live.jumpPressed = live.jumpHeld;
-    live.jumpReleased = false;
+    live.jumpReleased = (moment.held & 1) != 0 && !live.jumpHeld;
     live.shootPressed = live.shootHeld;
-    live.shootReleased = false;
+    live.shootReleased = (moment.held & 2) != 0 && !live.shootHeld;
     if (m_observer != nullptr) {
         m_observer->onTimelineCut(moment.update);
     }
