@@ -13,13 +13,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "common/headlessvideo.h"
+#include "config/loaderror.h"
 #include "engine/framepacer.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
@@ -709,4 +712,116 @@ TEST(RecordingKey, RestartsTheLevelAndNumbersEachNewFile) {
     const InputScript second = InputScript::parseFile(run.recording);
     EXPECT_EQ(second.heldAtStart(), std::vector<InputScript::Key>{InputScript::Key::kShoot});
     EXPECT_EQ(replayRecording(run.recording), run.trace);
+}
+
+// A slot saved while recording goes beside the recording (a later save to it replaces
+// the file); --play with --from-slot starts at it and plays the script on from its
+// update: every frame from there is the live run's, and the title says where it started.
+// A slot file that does not belong to the script is refused, saying why.
+TEST(ResumingFromASlot, PlaysTheRecordingOnFromTheSlotsUpdate) {
+    const ScratchDir scratch;
+    const InDataFolder data;
+    const InputScript script = baseScript(kBases[0].script);
+    Coverage coverage;
+    RandomPlayer player(5, script, false, Start::kFirstFrame, false, coverage);
+    RunSetup live;
+    live.options.recordPath = scratch.path() / "run.txt";
+    live.options.startFolder = scratch.path();
+    live.level = &script;
+    // Not this recording's: a save to slot 1 leaves it alone.
+    std::ofstream(scratch.path() / "run.slot1.txt") << "not ours\n";
+    // Saves at 120 and 150 (or just after, when fast-forwarded), then a rewind of ten
+    // frames (at most 40 updates) from 200, which stops above 150.
+    std::vector<int> saves = {120, 150};
+    int rewindFrom = 0;
+    live.onFrame = [&](int frame, int updates, GameEngine& engine, GameStateManager&) {
+        if (!saves.empty() && updates >= saves.front()) {
+            for (SDL_Keycode key : {SDLK_F1, SDLK_F2}) {
+                pushKey(SDL_KEYDOWN, key);
+                pushKey(SDL_KEYUP, key);
+            }
+            saves.erase(saves.begin());
+        }
+        if (rewindFrom == 0 && updates >= 200) {
+            pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+            rewindFrom = frame;
+        } else if (rewindFrom > 0 && frame == rewindFrom + 10) {
+            pushKey(SDL_KEYUP, SDLK_BACKSPACE);
+        }
+        if (updates >= 330) {
+            player.end();
+            return false;
+        }
+        player.nextFrame(frame, updates, engine.isPaused(), false);
+        return true;
+    };
+    const GameRun recorded = runGame(live);
+    const std::string slotFile = (scratch.path() / "run.slot2.txt").string();
+    savestatefile::Header header;
+    const int saved = savestatefile::read(slotFile, header).update;
+    ASSERT_GE(saved, 150);
+    ASSERT_LT(saved, 160);
+    EXPECT_EQ(header.level, "Sablex");
+    std::ifstream other(scratch.path() / "run.slot1.txt");
+    EXPECT_EQ(
+        std::string((std::istreambuf_iterator<char>(other)), std::istreambuf_iterator<char>()),
+        "not ours\n");
+    EXPECT_EQ(replayRecording(recorded.recording), recorded.trace);
+
+    RunSetup watch;
+    watch.options.playPath = recorded.recording;
+    watch.options.fromSlot = 2;
+    watch.options.startFolder = scratch.path();
+    std::string title;
+    int pausedFrames = 0;
+    watch.onFrame = [&](int frame, int updates, GameEngine& engine, GameStateManager&) {
+        if (frame == 5) {
+            title = engine.getTitle();
+        }
+        pausedFrames += engine.isPaused() ? 1 : 0;
+        return pausedFrames < 3 && updates < 1000;
+    };
+    const GameRun resumed = runGame(watch);
+    EXPECT_EQ(title, "Kestrelix - watching run.txt from slot 2");
+    ASSERT_EQ(resumed.trace.size(), recorded.trace.size());
+    for (auto i = static_cast<std::size_t>(saved) + 1; i < recorded.trace.size(); ++i) {
+        ASSERT_EQ(resumed.trace[i], recorded.trace[i]) << "update " << i;
+    }
+    EXPECT_EQ(resumed.picture, recorded.picture);
+
+    // What is wrong with a slot file, each a copy of the good one with one line changed.
+    std::ifstream in(slotFile);
+    const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string checksum = good.substr(good.find("checksum ") + 9, 16);
+    const std::string input = good.substr(good.find("input ") + 6, 16);
+    const struct {
+        std::string from;
+        std::string to;
+        std::string problem;
+    } cases[] = {
+        {"checksum " + checksum, "checksum 0123456789abcdef",
+         "saved on data with checksum 0123456789abcdef, the data here gives " + checksum},
+        {"input " + input, "input 0000000000000000",
+         "input 0000000000000000 is not " + recorded.recording + "'s up to update " +
+             std::to_string(saved) + " (the recording went another way since)"},
+        {"character voltbot1", "character voltbot2",
+         "saved in Sablex with voltbot2, the script plays Sablex with voltbot1"},
+        {"level Sablex", "levels Sablex", "expected a \"level\" line, found \"levels Sablex\""},
+    };
+    HeadlessVideo video;
+    ScopedVideo installed(&video);
+    GameStateManager manager;
+    for (const auto& c : cases) {
+        std::string edited = good;
+        edited.replace(edited.find(c.from), c.from.size(), c.to);
+        std::ofstream(slotFile, std::ios::trunc) << edited;
+        try {
+            Workbench bench(manager, watch.options);
+            ADD_FAILURE() << "accepted: " << c.problem;
+        } catch (const LoadError& error) {
+            EXPECT_EQ(std::string(error.what()), slotFile + ": " + c.problem);
+        }
+    }
+    watch.options.fromSlot = 3;
+    EXPECT_THROW(Workbench(manager, watch.options), LoadError) << "no slot 3 was saved";
 }
