@@ -44,8 +44,9 @@ class Recorder {
     // as it stands after a restore or rewind to that update.
     void truncate(int updates);
     // Keeps a copy of the first `updates` updates, the way to a savestate saved in `slot`
-    // (none, when more than the recorded updates), so that going back to that slot later can put
-    // them back even after the recording was cut below it. Made on the save key, not per update.
+    // (none, when more than the recorded updates), so that going back to that slot later
+    // can put them back even after the recording was cut below it. Made on the save key,
+    // never per update: each copy is at most kMaxSpans spans (2 MB), allocated then.
     void keepPast(int slot, int updates);
     // The same, for a way the recording did not make itself: the first `updates` records
     // of a watched script (a savestate taken while watching, before a take-over).

@@ -142,8 +142,9 @@ int Workbench::updatesThisFrame(bool stepping) {
 }
 
 bool Workbench::mayUpdate() {
-    if (m_watching && m_watchedUpdates >= m_script->frameCount()) {
-        // The script has ended: the game stays on its last frame until taken over.
+    if (m_watching && m_watchedUpdates >= m_script->frameCount() && !isRewinding()) {
+        // The script has ended: the game stays on its last frame until taken over (or
+        // rewound).
         m_pauseRequest = true;
         return false;
     }
@@ -179,9 +180,9 @@ void Workbench::afterUpdate(const Controls& used) {
         return;
     }
     if (used.menuPressed || isRewinding()) {
-        // A rewound frame steps back: it is not an update of the run.
         // Leaving the level: nothing of it moved in this update, and the recording ends
-        // with the switch in the next one, so this update is not part of the run.
+        // with the switch in the next one, so this update is not part of the run. A
+        // rewound frame stepped back instead of updating: not part of it either.
         return;
     }
     if (m_watching) {
