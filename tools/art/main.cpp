@@ -34,8 +34,7 @@ void warnAboutSeeThroughTiles(const fs::path& source, const ArtSheet& sheet) {
                     sheet.pictures[static_cast<std::size_t>(index)].name + ")";
     }
     if (!pictures.empty()) {
-        std::cerr << "kestrelix-art: warning: " << source.string() << ": tile pictures "
-                  << pictures
+        std::cerr << "kestrelix-art: warning: " << source.string() << ": tile pictures " << pictures
                   << " have transparent pixels (colour FF80FF): the level clears the screen "
                      "behind every screen that shows them\n";
     }
