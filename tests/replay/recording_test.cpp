@@ -716,7 +716,8 @@ TEST(RecordingKey, RestartsTheLevelAndNumbersEachNewFile) {
 
 // A slot saved while recording goes beside the recording (a later save to it replaces
 // the file); --play with --from-slot starts at it and plays the script on from its
-// update: every frame from there is the live run's, and the title says where it started.
+// update: every frame from there is the live run's (a rewind while watching included),
+// and the title says where it started.
 // A slot file that does not belong to the script is refused, saying why.
 TEST(ResumingFromASlot, PlaysTheRecordingOnFromTheSlotsUpdate) {
     const ScratchDir scratch;
@@ -774,9 +775,17 @@ TEST(ResumingFromASlot, PlaysTheRecordingOnFromTheSlotsUpdate) {
     watch.options.startFolder = scratch.path();
     std::string title;
     int pausedFrames = 0;
+    // Rewinding while watching: the script goes on from where the rewind stops.
+    int rewoundAt = 0;
     watch.onFrame = [&](int frame, int updates, GameEngine& engine, GameStateManager&) {
         if (frame == 5) {
             title = engine.getTitle();
+        }
+        if (rewoundAt == 0 && updates >= 250) {
+            pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+            rewoundAt = frame;
+        } else if (rewoundAt > 0 && frame == rewoundAt + 20) {
+            pushKey(SDL_KEYUP, SDLK_BACKSPACE);
         }
         pausedFrames += engine.isPaused() ? 1 : 0;
         return pausedFrames < 3 && updates < 1000;
