@@ -59,16 +59,17 @@ std::string GameStateManager::reloadLevel() {
     auto level = std::make_unique<Level>(this);
     std::string ghostError;
     std::unique_ptr<Ghost> ghost;
-    if (m_ghost) {
-        try {
-            ghost = makeGhost();
-        } catch (const LoadError& error) {
-            ghostError = error.what();
+    try {
+        ghost = makeGhost();
+    } catch (const LoadError& error) {
+        if (!m_ghost) {
+            throw;
         }
+        ghostError = error.what();
     }
-    if (ghost) {
+    if (ghostError.empty()) {
         m_ghost.swap(ghost);
-    } else if (m_ghost) {
+    } else {
         m_ghost->restart();
     }
     level->setGhost(m_ghost.get());

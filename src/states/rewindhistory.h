@@ -14,7 +14,7 @@
 // buffer of the same capacity.
 class RewindHistory {
   public:
-    // 120 s at 60 updates a second: about 1.8 MB of full states (sizeof(Savestate) bytes
+    // 120 s at 60 updates a second: about 1.7 MB of full states (sizeof(Savestate) bytes
     // each), twice that with a ghost (sizeof(Ghost::Snapshot) more each), far cheaper to
     // step through than keyframes with the inputs between them.
     static constexpr int kSeconds = 120;

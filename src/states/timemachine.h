@@ -17,8 +17,8 @@ class Level;
 //
 // Guarantees: a level put back to a moment continues exactly as it did from there with the
 // same input, and draws the picture it drew then. The history is one buffer, allocated
-// when the first level loads (RewindHistory::kCapacity moments, about 1.8 MB; the first
-// level with a ghost makes it again with room for the ghost's moments, about 3.7 MB), and
+// when the first level loads (RewindHistory::kCapacity moments, about 1.7 MB; the first
+// level with a ghost makes it again with room for the ghost's moments, about 3.5 MB), and
 // the four slots are members; an update allocates nothing. Savestates and history belong
 // to the level's data: a new level or a reload drops them. A level's ghost goes back with
 // it: each moment and slot keeps the ghost's state beside the level's. A slot filled from
