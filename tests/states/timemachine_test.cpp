@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "allocationcounter.h"
 #include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "engine/controls.h"
@@ -469,7 +470,7 @@ int firstGhostDifference(Session& session, const std::vector<Controls>& controls
 // A level's ghost goes back with it, on the live input and replaying a recorded run: over
 // seeded random runs, every rewound frame shows the ghost where it was at that update,
 // a restored slot shows it where it was at the save, and from either the level and its
-// ghost go on exactly as they did.
+// ghost go on exactly as they did, without allocating.
 TEST(TimeMachine, GhostGoesBackWithTheLevel) {
     ShippedData data;
     const InputScript recorded = shippedScript("corvane-voltbot2-route");
@@ -497,6 +498,8 @@ TEST(TimeMachine, GhostGoesBackWithTheLevel) {
             }
         }
 
+        // From here on every frame, with its rewinding and restoring, allocates nothing.
+        const long long allocations = allocationCount();
         const int back = 1 + static_cast<int>(random() % static_cast<std::uint32_t>(end));
         session.machine.startRewinding();
         for (int i = 1; i <= back; ++i) {
@@ -515,6 +518,7 @@ TEST(TimeMachine, GhostGoesBackWithTheLevel) {
                               original[static_cast<std::size_t>(saveAt)].ghost));
         ASSERT_EQ(restored.picture, original[static_cast<std::size_t>(saveAt)].picture);
         ASSERT_EQ(firstGhostDifference(session, controls, original, saveAt + 1), -1);
+        EXPECT_EQ(allocationCount(), allocations);
     }
 }
 
