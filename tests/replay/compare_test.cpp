@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <tuple>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "characteroverride.h"
