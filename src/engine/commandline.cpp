@@ -18,6 +18,12 @@ const CommandLine::Option* findOption(const char* name) {
 const std::vector<CommandLine::Option>& CommandLine::options() {
     static const std::vector<Option> table = {
         {"--help", nullptr, "print this help and exit"},
+        {"--level", "NAME", "start in this level (a section of levels.ini), not in the menu"},
+        {"--character", "FILE",
+         "start with this character file (default voltbot1), not in the menu"},
+        {"--frame-rate", nullptr,
+         "print once a second the frames shown and the time of their updates and draws"},
+        {"--pause-on-focus-loss", nullptr, "pause when the window loses the keyboard or is hidden"},
     };
     return table;
 }

@@ -357,6 +357,13 @@ void GameEngine::handleEvents() {
             case SDL_QUIT:
                 m_quit = true;
                 break;
+            case SDL_WINDOWEVENT:
+                if (m_pauseOnFocusLoss && (m_event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                                           m_event.window.event == SDL_WINDOWEVENT_HIDDEN ||
+                                           m_event.window.event == SDL_WINDOWEVENT_MINIMIZED)) {
+                    m_paused = true;
+                }
+                break;
             default:
                 break;
         }

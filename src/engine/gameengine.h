@@ -39,6 +39,11 @@ class GameEngine : public VideoService {
     // could detect: it returns 0; the -1 of a failed presentation is kept for the loop.
     int flipScreen();
 
+    // Off unless asked for: then losing the keyboard focus, or the window being hidden or
+    // minimised, pauses the game (a browser tab sent to the background, say). Only pauses;
+    // the player resumes with the pause key.
+    void setPauseOnFocusLoss(bool pause) { m_pauseOnFocusLoss = pause; }
+
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
@@ -71,6 +76,7 @@ class GameEngine : public VideoService {
     bool m_paused = false;
     bool m_quit = false;
     bool m_stepPending = false;
+    bool m_pauseOnFocusLoss = false;
     int m_pixelMultiplier = 1;
     Controls m_controls;
     SDL_Event m_event{};

@@ -6,6 +6,7 @@
 #include "config/loaderror.h"
 #include "engine/commandline.h"
 #include "engine/framepacer.h"
+#include "engine/framereport.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
 #include "engine/servicelocator.h"
@@ -21,14 +22,37 @@ int main(int argc, char* argv[]) {
         }
 
         auto engine = std::make_unique<GameEngine>();
+        engine->setPauseOnFocusLoss(commandLine.has("--pause-on-focus-loss"));
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
+        if (commandLine.has("--level") || commandLine.has("--character")) {
+            // The same hand-over as a confirm in the menu: the level replaces the menu
+            // at the first update.
+            const std::string level = commandLine.value(
+                "--level", manager->getInitMessage(GameStateManager::InitMessageId::kLevel));
+            const std::string character = commandLine.value(
+                "--character", manager->getInitMessage(GameStateManager::InitMessageId::kVoltbot));
+            manager->setInitMessage(GameStateManager::InitMessageId::kLevel, level.c_str());
+            manager->setInitMessage(GameStateManager::InitMessageId::kVoltbot, character.c_str());
+            manager->setNextState();
+        }
 
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
-        const int status = runMainLoop(*engine, *manager, pacer);
+        int status = 0;
+        if (commandLine.has("--frame-rate")) {
+            FrameReport report(stdout);
+            const auto microseconds = [] {
+                return SDL_GetPerformanceCounter() * 1000000 / SDL_GetPerformanceFrequency();
+            };
+            ReportingManager reporting(*manager, report, microseconds,
+                                       [] { return SDL_GetTicks(); });
+            status = runMainLoop(*engine, reporting, pacer);
+        } else {
+            status = runMainLoop(*engine, *manager, pacer);
+        }
 
         // The states release their pictures through the engine, so they go first.
         manager.reset();

@@ -275,3 +275,50 @@ TEST_F(KeyHandling, QuitRequestIsRememberedAndLeavesControlsAlone) {
     frame();
     EXPECT_TRUE(engine->isQuitRequested());
 }
+
+// Every window event the engine may see: which pause the game when asked to, and that
+// none does unless asked (the desktop game keeps running behind other windows).
+TEST_F(KeyHandling, FocusLossPausesOnlyWhenAskedAndNeverResumes) {
+    struct Case {
+        SDL_WindowEventID event;
+        bool pauses;
+    };
+    const Case cases[] = {
+        {SDL_WINDOWEVENT_FOCUS_LOST, true},    {SDL_WINDOWEVENT_HIDDEN, true},
+        {SDL_WINDOWEVENT_MINIMIZED, true},     {SDL_WINDOWEVENT_FOCUS_GAINED, false},
+        {SDL_WINDOWEVENT_SHOWN, false},        {SDL_WINDOWEVENT_RESTORED, false},
+        {SDL_WINDOWEVENT_SIZE_CHANGED, false}, {SDL_WINDOWEVENT_LEAVE, false},
+    };
+    const auto push = [](SDL_WindowEventID id) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = static_cast<Uint8>(id);
+        SDL_PushEvent(&event);
+    };
+    for (const bool asked : {false, true}) {
+        engine->setPauseOnFocusLoss(asked);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "asked " << asked << ", window event " << c.event);
+            ASSERT_FALSE(engine->isPaused());
+            push(c.event);
+            frame();
+            EXPECT_EQ(engine->isPaused(), asked && c.pauses);
+            // Getting the focus back does not resume: the player does, with the pause key.
+            push(SDL_WINDOWEVENT_FOCUS_GAINED);
+            push(SDL_WINDOWEVENT_SHOWN);
+            frame();
+            EXPECT_EQ(engine->isPaused(), asked && c.pauses);
+            if (engine->isPaused()) {
+                press(SDLK_RETURN);
+                release(SDLK_RETURN);
+                frame();
+            }
+        }
+    }
+    // Already paused: losing the focus keeps it paused rather than toggling.
+    press(SDLK_RETURN);
+    frame();
+    push(SDL_WINDOWEVENT_FOCUS_LOST);
+    frame();
+    EXPECT_TRUE(engine->isPaused());
+}
