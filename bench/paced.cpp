@@ -30,6 +30,8 @@ class RecordingManager {
         m_manager.update(controls);
     }
 
+    bool isQuitRequested() const { return m_manager.isQuitRequested(); }
+
     void draw() {
         // A paused frame draws without an update: it still starts here.
         frameStarted();

@@ -1,15 +1,26 @@
-// kestrelix-check: checks the game's content in the working directory (run it from
-// data/): every level and character that stageselect.ini lists is loaded with the game's
-// own loaders and checked for data that would play wrong. Each problem is printed as
-// "kestrelix-check: <file>: <problem>"; the status is 1 when there is any.
+// kestrelix-check: checks the game's content where the game finds it (--data DIR, the
+// working directory, the installed data, the source tree's data/ from a build tree): every level
+// and character that stageselect.ini lists is loaded with the game's own loaders and checked for
+// data that would play wrong. Each problem is printed as "kestrelix-check: <file>: <problem>"; the
+// status is 1 when there is any.
 
 #include <cstdio>
+#include <cstring>
 
 #include "check/contentcheck.h"
+#include "config/datafolder.h"
 #include "config/loaderror.h"
 
-int main() {
+int main(int argc, char* argv[]) {
+    const char* data = "";
+    if (argc == 3 && std::strcmp(argv[1], "--data") == 0) {
+        data = argv[2];
+    } else if (argc != 1) {
+        std::fprintf(stderr, "kestrelix-check: usage: kestrelix-check [--data DIR]\n");
+        return 2;
+    }
     try {
+        DataFolder::enter(data);
         const auto problems = contentcheck::checkAll();
         for (const auto& problem : problems) {
             std::printf("kestrelix-check: %s: %s\n", problem.file.c_str(), problem.text.c_str());

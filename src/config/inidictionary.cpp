@@ -7,18 +7,48 @@
 #include <string_view>
 
 IniDictionary::IniDictionary(const char* path) : m_path(path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    m_wasRead = readFile(path);
+    if (!m_wasRead) {
         // Callers go on with their defaults; the warning lets a modder see the typo.
         std::cerr << "kestrelix: " << path << ": cannot be opened, using defaults\n";
-        return;
     }
-    m_wasRead = true;
+}
+
+IniDictionary IniDictionary::withOverride(const char* path, const char* overridePath) {
+    IniDictionary dictionary;
+    dictionary.m_path = path;
+    // The first value of a key wins, so the override is read first.
+    if (overridePath != nullptr && overridePath[0] != '\0' && dictionary.readFile(overridePath)) {
+        dictionary.m_overridePath = overridePath;
+        dictionary.m_overridden = dictionary.m_sections;
+    }
+    dictionary.m_wasRead = dictionary.readFile(path);
+    if (!dictionary.m_wasRead) {
+        std::cerr << "kestrelix: " << path << ": cannot be opened, using defaults\n";
+    }
+    return dictionary;
+}
+
+bool IniDictionary::readFile(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return false;
+    }
     std::string currentSection;
     std::string line;
     while (std::getline(file, line)) {
         readLine(line, currentSection);
     }
+    return true;
+}
+
+const std::string& IniDictionary::pathOf(const char* key, const char* section) const {
+    const auto sectionIt = m_overridden.find(std::string_view(section));
+    if (sectionIt != m_overridden.end() &&
+        sectionIt->second.find(std::string_view(key)) != sectionIt->second.end()) {
+        return m_overridePath;
+    }
+    return m_path;
 }
 
 void IniDictionary::readLine(std::string& line, std::string& currentSection) {
@@ -89,6 +119,17 @@ int IniDictionary::parseInt(const std::string& text) {
 
 bool IniDictionary::hasSection(const char* section) const {
     return m_sections.find(std::string_view(section)) != m_sections.end();
+}
+
+std::vector<std::string> IniDictionary::keysOf(const char* section) const {
+    std::vector<std::string> keys;
+    const auto sectionIt = m_sections.find(std::string_view(section));
+    if (sectionIt != m_sections.end()) {
+        for (const auto& entry : sectionIt->second) {
+            keys.push_back(entry.first);
+        }
+    }
+    return keys;
 }
 
 const std::string* IniDictionary::find(const char* key, const char* section) const {

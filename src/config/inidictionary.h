@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 // Reads one INI file into memory and answers typed lookups by (key, section, default).
 // Names are case-sensitive and compared byte by byte; within a section the first value
@@ -13,6 +14,9 @@
 class IniDictionary {
   public:
     explicit IniDictionary(const char* path);
+    // The file at `path` with the one at `overridePath` read over it: the override's keys
+    // win. A missing override is no error and gives no warning (it is optional by nature).
+    static IniDictionary withOverride(const char* path, const char* overridePath);
 
     bool getBoolValue(const char* key, const char* section, bool defaultValue) const;
     int getIntValue(const char* key, const char* section, int defaultValue) const;
@@ -21,9 +25,14 @@ class IniDictionary {
 
     // Whether the file named the section (a header or an entry under it).
     bool hasSection(const char* section) const;
+    // The keys the file gives in a section, in byte order; none for a missing section.
+    // For loaders that refuse names they do not know.
+    std::vector<std::string> keysOf(const char* section) const;
 
     // The path the dictionary was read from, for error messages of the loaders.
     const std::string& path() const { return m_path; }
+    // The file a key's value came from: the override's path when it set the key, else path().
+    const std::string& pathOf(const char* key, const char* section) const;
     // Whether the file could be opened at all.
     bool wasRead() const { return m_wasRead; }
 
@@ -39,10 +48,15 @@ class IniDictionary {
     // which matters for the font, which looks up every glyph while drawing.
     using Section = std::map<std::string, std::string, std::less<>>;
 
+    IniDictionary() = default;
     const std::string* find(const char* key, const char* section) const;
     void readLine(std::string& line, std::string& currentSection);
+    bool readFile(const char* path);
 
     std::map<std::string, Section, std::less<>> m_sections;
     std::string m_path;
+    std::string m_overridePath;
+    // The entries the override set, as section and key, to name the right file in errors.
+    std::map<std::string, Section, std::less<>> m_overridden;
     bool m_wasRead = false;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "config/datafolder.h"
+
 namespace {
 
 const CommandLine::Option* findOption(const char* name) {
@@ -18,6 +20,11 @@ const CommandLine::Option* findOption(const char* name) {
 const std::vector<CommandLine::Option>& CommandLine::options() {
     static const std::vector<Option> table = {
         {"--help", nullptr, "print this help and exit"},
+        {"--version", nullptr, "print the version and exit"},
+        {"--data", "DIR",
+         "the folder with the game's files (default: the working directory, "
+         "else the installed data)"},
+        {"--quit-after", "FRAMES", "quit after presenting this many frames (for tests)"},
         {"--level", "NAME", "start in this level (a section of levels.ini), not in the menu"},
         {"--character", "FILE",
          "start with this character file (default voltbot1), not in the menu"},
@@ -53,6 +60,12 @@ CommandLine::CommandLine(int argc, const char* const argv[]) {
                 throw CommandLineError(std::string(option->name) + " needs " + option->valueName);
             }
             given.value = argv[++i];
+            // Files and folders the user names are relative to where they started the
+            // program, even after it moves into its data folder.
+            if (std::strcmp(option->valueName, "FILE") == 0 ||
+                std::strcmp(option->valueName, "DIR") == 0) {
+                given.value = DataFolder::fromStartFolder(given.value);
+            }
         }
         m_given.push_back(std::move(given));
     }
@@ -82,7 +95,7 @@ std::vector<std::string> CommandLine::values(const std::string& name) const {
 std::string CommandLine::usage() {
     std::string text =
         "Usage: kestrelix [OPTION]...\n"
-        "Start in the folder that holds the game's data files.\n\nOptions:\n";
+        "Plays the game; its files are found by itself (see --data).\n\nOptions:\n";
     for (const Option& option : options()) {
         std::string left = std::string("  ") + option.name;
         if (option.valueName != nullptr) {

@@ -8,6 +8,8 @@
 // of two tables, so `--help` lists exactly what is parsed and what can be pressed. An
 // option is `--name` or `--name VALUE`; a repeated option keeps every value in order.
 // Anything else is a CommandLineError, which the entry point turns into usage and exit 2.
+// Values named FILE or DIR are paths: they are made absolute against the folder the
+// program was started in, so they keep their meaning when it moves into its data folder.
 class CommandLine {
   public:
     struct Option {

@@ -7,6 +7,7 @@ void Controls::beginFrame() {
     shootReleased = false;
     jumpPressed = false;
     jumpReleased = false;
+    menuPressed = false;
 }
 
 void Controls::press(Key key) {

@@ -24,6 +24,9 @@ struct Controls {
     bool jumpPressed = false;
     bool jumpHeld = false;
     bool jumpReleased = false;
+    // The menu key went down this frame: a level goes back to the stage select, the stage
+    // select ends the game.
+    bool menuPressed = false;
 
     // The key rules, shared by the engine's event handling and the tools that derive
     // input without SDL. beginFrame is the first step of every frame that begins

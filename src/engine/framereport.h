@@ -50,6 +50,7 @@ class ReportingManager {
         m_report.frameShown(m_ticks(), m_updateMicroseconds + (m_clock() - start));
         m_updateMicroseconds = 0;
     }
+    bool isQuitRequested() const { return m_manager.isQuitRequested(); }
 
   private:
     Manager& m_manager;

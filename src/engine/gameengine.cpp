@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "config/datafolder.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 
@@ -62,17 +64,26 @@ GameEngine::GameEngine(int pixelMultiplier) {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) != 0) {
         failConstruction("SDL_Init", SDL_GetError());
     }
+    // Without controller support the game still plays from the keyboard.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        SDL_ClearError();
+    }
     SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
     SDL_EventState(SDL_MOUSEBUTTONDOWN, SDL_IGNORE);
     SDL_EventState(SDL_MOUSEBUTTONUP, SDL_IGNORE);
 
     if (pixelMultiplier == 0) {
-        const IniDictionary settings("settings.ini");
+        const IniDictionary settings = DataFolder::readSettings();
         m_pixelMultiplier = settings.getIntValue("pixelMultiplier", "Video", 1);
         if (m_pixelMultiplier < 1 || m_pixelMultiplier > kMaxPixelMultiplier) {
-            failConstruction(settings.path(),
+            failConstruction(settings.pathOf("pixelMultiplier", "Video"),
                              "pixelMultiplier " + std::to_string(m_pixelMultiplier) +
                                  " is outside 1 to " + std::to_string(kMaxPixelMultiplier));
+        }
+        try {
+            m_bindings = KeyBindings(settings);
+        } catch (const LoadError& error) {
+            failConstruction(error.file(), error.problem());
         }
     } else if (pixelMultiplier < 1 || pixelMultiplier > kMaxPixelMultiplier) {
         failConstruction("GameEngine", "pixel multiplier " + std::to_string(pixelMultiplier) +
@@ -84,7 +95,7 @@ GameEngine::GameEngine(int pixelMultiplier) {
 
     m_window = SDL_CreateWindow("Kestrelix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                 kScreenWidth * m_pixelMultiplier, kScreenHeight * m_pixelMultiplier,
-                                SDL_WINDOW_SHOWN);
+                                SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (m_window == nullptr) {
         failConstruction("SDL_CreateWindow", SDL_GetError());
     }
@@ -100,6 +111,16 @@ GameEngine::~GameEngine() {
 }
 
 void GameEngine::releaseSdl() {
+    for (Pad& pad : m_pads) {
+        if (pad.controller != nullptr) {
+            SDL_GameControllerClose(pad.controller);
+            pad = Pad{};
+        }
+    }
+    if (m_frame != nullptr) {
+        SDL_DestroyTexture(m_frame);
+        m_frame = nullptr;
+    }
     if (m_renderer != nullptr) {
         SDL_DestroyRenderer(m_renderer);
         m_renderer = nullptr;
@@ -133,7 +154,7 @@ SDL_Rect GameEngine::sourceRectangle(const Bitmap& source, const Rect* sourceRec
 void GameEngine::copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) {
     SDL_SetRenderTarget(m_renderer, target.texture);
     copyToScreen(source, x, y, sourceRect);
-    SDL_SetRenderTarget(m_renderer, nullptr);
+    SDL_SetRenderTarget(m_renderer, frameTarget());
 }
 
 void GameEngine::copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) {
@@ -162,7 +183,7 @@ void GameEngine::createBitmap(Bitmap& bitmap, int width, int height) {
     SDL_SetRenderTarget(m_renderer, texture);
     SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 0);
     SDL_RenderClear(m_renderer);
-    SDL_SetRenderTarget(m_renderer, nullptr);
+    SDL_SetRenderTarget(m_renderer, frameTarget());
 
     bitmap.texture = texture;
     bitmap.width = static_cast<std::uint16_t>(outputWidth);
@@ -343,87 +364,335 @@ void GameEngine::handleEvents() {
         m_stepPending = false;
     }
     while (SDL_PollEvent(&m_event) != 0) {
-        switch (m_event.type) {
-            case SDL_KEYDOWN:
-                // A held key's repeats are not new presses: they must not jump, shoot or
-                // toggle the pause again.
-                if (m_event.key.repeat == 0) {
-                    handleKeyDown(m_event.key.keysym.sym);
+        handleEvent(m_event);
+    }
+}
+
+void GameEngine::handleEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+            // A held key's repeats are not new presses: they must not jump, shoot or
+            // toggle the pause again.
+            if (event.key.repeat == 0) {
+                handleKeyDown(event.key);
+            }
+            break;
+        case SDL_KEYUP:
+            handleKeyUp(event.key.keysym.sym);
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+            openPad(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            closePad(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP: {
+            int slot = 0;
+            Action action = Action::kLeft;
+            if (findPad(event.cbutton.which, slot) != nullptr &&
+                m_bindings.actionForButton(
+                    static_cast<SDL_GameControllerButton>(event.cbutton.button), action)) {
+                const std::uint32_t source = 1u << (1 + 2 * slot);
+                if (event.type == SDL_CONTROLLERBUTTONDOWN) {
+                    holdAction(action, source);
+                } else {
+                    letGoAction(action, source);
                 }
-                break;
-            case SDL_KEYUP:
-                handleKeyUp(m_event.key.keysym.sym);
-                break;
-            case SDL_QUIT:
-                m_quit = true;
-                break;
-            case SDL_WINDOWEVENT:
-                if (m_pauseOnFocusLoss && (m_event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
-                                           m_event.window.event == SDL_WINDOWEVENT_HIDDEN ||
-                                           m_event.window.event == SDL_WINDOWEVENT_MINIMIZED)) {
-                    m_paused = true;
-                }
-                break;
-            default:
-                break;
+            }
+            break;
         }
-    }
-}
-
-bool GameEngine::gameKey(SDL_Keycode key, Controls::Key& gameKey) {
-    switch (key) {
-        case SDLK_RIGHT:
-            gameKey = Controls::Key::kRight;
-            return true;
-        case SDLK_LEFT:
-            gameKey = Controls::Key::kLeft;
-            return true;
-        case SDLK_DOWN:
-            gameKey = Controls::Key::kDown;
-            return true;
-        case SDLK_UP:
-            gameKey = Controls::Key::kUp;
-            return true;
-        case SDLK_b:
-            gameKey = Controls::Key::kShoot;
-            return true;
-        case SDLK_SPACE:
-            gameKey = Controls::Key::kJump;
-            return true;
+        case SDL_CONTROLLERAXISMOTION: {
+            int slot = 0;
+            if (Pad* pad = findPad(event.caxis.which, slot)) {
+                moveStick(*pad, slot, static_cast<SDL_GameControllerAxis>(event.caxis.axis),
+                          event.caxis.value);
+            }
+            break;
+        }
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                fitPictureToWindow();
+            }
+            if (m_pauseOnFocusLoss && (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                                       event.window.event == SDL_WINDOWEVENT_HIDDEN ||
+                                       event.window.event == SDL_WINDOWEVENT_MINIMIZED)) {
+                m_paused = true;
+            }
+            break;
+        case SDL_QUIT:
+            m_quit = true;
+            break;
         default:
-            return false;
+            break;
     }
 }
 
-void GameEngine::handleKeyDown(SDL_Keycode key) {
-    Controls::Key pressed = Controls::Key::kLeft;
-    if (gameKey(key, pressed)) {
-        m_controls.press(pressed);
-    } else if (key == SDLK_RETURN) {
-        m_paused = !m_paused;
-    } else if (key == SDLK_TAB && m_paused) {
-        // One update runs in this frame; the next frame's event handling pauses again.
-        m_paused = false;
-        m_stepPending = true;
+void GameEngine::handleKeyDown(const SDL_KeyboardEvent& key) {
+    // Alt+Enter is the usual fullscreen switch wherever Enter is bound; it must not
+    // pause as well.
+    if ((key.keysym.mod & KMOD_ALT) != 0 &&
+        (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER)) {
+        toggleFullscreen();
+        return;
+    }
+    Action action = Action::kLeft;
+    if (m_bindings.actionForKey(key.keysym.sym, action)) {
+        holdAction(action, 1u);
     }
 }
 
 void GameEngine::handleKeyUp(SDL_Keycode key) {
-    Controls::Key released = Controls::Key::kLeft;
-    if (gameKey(key, released)) {
-        m_controls.release(released);
+    Action action = Action::kLeft;
+    if (m_bindings.actionForKey(key, action)) {
+        letGoAction(action, 1u);
     }
 }
 
+void GameEngine::holdAction(Action action, std::uint32_t source) {
+    std::uint32_t& holders = m_holders[KeyBindings::index(action)];
+    // Held elsewhere, the action is already down. The same source pressing again acts
+    // again, as a key did whose release was never seen.
+    const bool heldElsewhere = (holders & ~source) != 0;
+    holders |= source;
+    if (!heldElsewhere) {
+        actionPressed(action);
+    }
+}
+
+void GameEngine::letGoAction(Action action, std::uint32_t source) {
+    std::uint32_t& holders = m_holders[KeyBindings::index(action)];
+    holders &= ~source;
+    // A release with nothing recorded as held still counts, as it always did for keys
+    // (one may have gone down before the window had the focus).
+    if (holders == 0) {
+        actionReleased(action);
+    }
+}
+
+void GameEngine::actionPressed(Action action) {
+    switch (action) {
+        case Action::kLeft:
+            m_controls.press(Controls::Key::kLeft);
+            break;
+        case Action::kRight:
+            m_controls.press(Controls::Key::kRight);
+            break;
+        case Action::kUp:
+            m_controls.press(Controls::Key::kUp);
+            break;
+        case Action::kDown:
+            m_controls.press(Controls::Key::kDown);
+            break;
+        case Action::kJump:
+            m_controls.press(Controls::Key::kJump);
+            break;
+        case Action::kShoot:
+            m_controls.press(Controls::Key::kShoot);
+            break;
+        case Action::kPause:
+            m_paused = !m_paused;
+            break;
+        case Action::kStep:
+            if (m_paused) {
+                // One update runs in this frame; the next frame's event handling pauses
+                // again.
+                m_paused = false;
+                m_stepPending = true;
+            }
+            break;
+        case Action::kMenu:
+            // The states act on it in this frame's update, paused or not; the game does not
+            // stay paused behind the switch.
+            m_controls.menuPressed = true;
+            m_paused = false;
+            m_stepPending = false;
+            break;
+        case Action::kFullscreen:
+            toggleFullscreen();
+            break;
+        case Action::kCount:
+            break;
+    }
+}
+
+void GameEngine::actionReleased(Action action) {
+    switch (action) {
+        case Action::kLeft:
+            m_controls.release(Controls::Key::kLeft);
+            break;
+        case Action::kRight:
+            m_controls.release(Controls::Key::kRight);
+            break;
+        case Action::kUp:
+            m_controls.release(Controls::Key::kUp);
+            break;
+        case Action::kDown:
+            m_controls.release(Controls::Key::kDown);
+            break;
+        case Action::kJump:
+            m_controls.release(Controls::Key::kJump);
+            break;
+        case Action::kShoot:
+            m_controls.release(Controls::Key::kShoot);
+            break;
+        default:
+            break;
+    }
+}
+
+GameEngine::Pad* GameEngine::findPad(SDL_JoystickID id, int& slot) {
+    for (int i = 0; i < kMaxPads; ++i) {
+        if (m_pads[static_cast<std::size_t>(i)].controller != nullptr &&
+            m_pads[static_cast<std::size_t>(i)].id == id) {
+            slot = i;
+            return &m_pads[static_cast<std::size_t>(i)];
+        }
+    }
+    return nullptr;
+}
+
+int GameEngine::getPadCount() const {
+    int count = 0;
+    for (const Pad& pad : m_pads) {
+        count += pad.controller != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
+void GameEngine::openPad(int deviceIndex) {
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+    int slot = 0;
+    if (findPad(id, slot) != nullptr) {
+        return;
+    }
+    for (Pad& pad : m_pads) {
+        if (pad.controller == nullptr) {
+            pad.controller = SDL_GameControllerOpen(deviceIndex);
+            pad.id = id;
+            pad.stickX = 0;
+            pad.stickY = 0;
+            return;
+        }
+    }
+}
+
+void GameEngine::closePad(SDL_JoystickID id) {
+    int slot = 0;
+    Pad* pad = findPad(id, slot);
+    if (pad == nullptr) {
+        return;
+    }
+    // Whatever the pad held is let go, so nothing stays pressed without a hand on it.
+    const std::uint32_t sources = 3u << (1 + 2 * slot);
+    for (int i = 0; i < KeyBindings::kActionCount; ++i) {
+        const std::uint32_t holders = m_holders[static_cast<std::size_t>(i)];
+        if ((holders & sources) != 0) {
+            letGoAction(static_cast<Action>(i), sources);
+        }
+    }
+    SDL_GameControllerClose(pad->controller);
+    *pad = Pad{};
+    // The player lost the hands on the game: it waits for them.
+    m_paused = true;
+    m_stepPending = false;
+}
+
+void GameEngine::moveStick(Pad& pad, int slot, SDL_GameControllerAxis axis, int value) {
+    const int direction = value <= -kStickDeadZone ? -1 : (value >= kStickDeadZone ? 1 : 0);
+    int* current = nullptr;
+    Action negative = Action::kLeft;
+    Action positive = Action::kRight;
+    if (axis == SDL_CONTROLLER_AXIS_LEFTX) {
+        current = &pad.stickX;
+    } else if (axis == SDL_CONTROLLER_AXIS_LEFTY) {
+        current = &pad.stickY;
+        negative = Action::kUp;
+        positive = Action::kDown;
+    } else {
+        return;
+    }
+    if (direction == *current) {
+        return;
+    }
+    const std::uint32_t source = 1u << (2 + 2 * slot);
+    if (*current != 0) {
+        letGoAction(*current < 0 ? negative : positive, source);
+    }
+    *current = direction;
+    if (direction != 0) {
+        holdAction(direction < 0 ? negative : positive, source);
+    }
+}
+
+bool GameEngine::isFullscreen() const {
+    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+}
+
+void GameEngine::toggleFullscreen() {
+    SDL_SetWindowFullscreen(m_window, isFullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    fitPictureToWindow();
+}
+
+void GameEngine::fitPictureToWindow() {
+    const int pictureWidth = kScreenWidth * m_pixelMultiplier;
+    const int pictureHeight = kScreenHeight * m_pixelMultiplier;
+    int width = 0;
+    int height = 0;
+    SDL_GetRendererOutputSize(m_renderer, &width, &height);
+    const bool scaled = width != pictureWidth || height != pictureHeight;
+    if (scaled && m_frame == nullptr) {
+        m_frame = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                    pictureWidth, pictureHeight);
+        if (m_frame == nullptr) {
+            // Drawing goes on unscaled in the window's corner.
+            std::cerr << "kestrelix: SDL_CreateTexture: " << SDL_GetError() << '\n';
+            return;
+        }
+        // Whole multiples only, so nearest sampling keeps every block one colour.
+        SDL_SetTextureScaleMode(m_frame, SDL_ScaleModeNearest);
+    }
+    if (scaled && !m_scaled) {
+        // The picture starts black: a level paints its whole view every frame anyway.
+        SDL_SetRenderTarget(m_renderer, m_frame);
+        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+        SDL_RenderClear(m_renderer);
+    } else if (!scaled && m_scaled) {
+        SDL_SetRenderTarget(m_renderer, nullptr);
+    }
+    m_scaled = scaled;
+    // A window smaller than one game pixel per screen pixel still shows the picture, at 1.
+    m_scale = std::max(1, std::min(width / kScreenWidth, height / kScreenHeight));
+    m_origin =
+        SDL_Point{(width - kScreenWidth * m_scale) / 2, (height - kScreenHeight * m_scale) / 2};
+}
+
 int GameEngine::flipScreen() {
+    if (m_scaled) {
+        SDL_SetRenderTarget(m_renderer, nullptr);
+        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+        SDL_RenderClear(m_renderer);
+        const SDL_Rect to{m_origin.x, m_origin.y, kScreenWidth * m_scale, kScreenHeight * m_scale};
+        SDL_RenderCopy(m_renderer, m_frame, nullptr, &to);
+        SDL_RenderPresent(m_renderer);
+        SDL_SetRenderTarget(m_renderer, m_frame);
+        return 0;
+    }
     SDL_RenderPresent(m_renderer);
+    if (m_framesBeforeQuit > 0 && --m_framesBeforeQuit == 0) {
+        m_quit = true;
+    }
     return 0;
 }
 
 void GameEngine::saveScreenToBmp(const std::string& path) {
-    int width = 0;
-    int height = 0;
-    SDL_GetRendererOutputSize(m_renderer, &width, &height);
+    int width = kScreenWidth * m_pixelMultiplier;
+    int height = kScreenHeight * m_pixelMultiplier;
+    // Scaled, the frame texture is the render target and holds the picture at the
+    // starting size; otherwise the window is read.
+    if (!m_scaled) {
+        SDL_GetRendererOutputSize(m_renderer, &width, &height);
+    }
     SDL_Surface* surface =
         SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
     if (surface == nullptr) {

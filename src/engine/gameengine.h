@@ -2,10 +2,12 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "engine/controls.h"
+#include "engine/keybindings.h"
 #include "engine/videoservice.h"
 
 // The one video service: owns the SDL window and renderer and every image's texture, and
@@ -14,10 +16,20 @@
 // created, so drawing is always a 1:1 copy. Anything SDL or a file refuses becomes a
 // LoadError; the multiplier must lie in 1..kMaxPixelMultiplier or construction is refused.
 // Held keys do not act again: the key-down events the system repeats are ignored.
+// Keyboard and game controllers feed one record through the same bindings: an action held
+// on two devices is released only when neither holds it. A controller removed while
+// playing pauses the game. The window may be resized or made fullscreen: at its starting
+// size the picture goes straight to the window, at any other the frame is drawn into a
+// texture of the starting size and copied so that every game pixel becomes a k x k block
+// for the largest whole k that fits, centred on black.
 class GameEngine : public VideoService {
   public:
     // 16 gives a 4096 x 3840 window; more is of no use to any screen and only costs memory.
     static constexpr int kMaxPixelMultiplier = 16;
+    // Controllers beyond this many are not opened; each has two bits of m_holders.
+    static constexpr int kMaxPads = 4;
+    // Stick travel (of 32767) below which the left stick counts as centred.
+    static constexpr int kStickDeadZone = 12000;
     // Images wider or taller than this are refused before SDL sizes a buffer for them.
     static constexpr int kMaxBmpSide = 4096;
 
@@ -44,11 +56,24 @@ class GameEngine : public VideoService {
     // the player resumes with the pause key.
     void setPauseOnFocusLoss(bool pause) { m_pauseOnFocusLoss = pause; }
 
+    // Asks to quit once this many more frames have been presented (0: never), so a test
+    // can see the game start, reach its first state and end cleanly.
+    void quitAfterFrames(int frames) { m_framesBeforeQuit = frames; }
+
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
     const Controls& getControls() const { return m_controls; }
     int getPixelMultiplier() const { return m_pixelMultiplier; }
+    const KeyBindings& getBindings() const { return m_bindings; }
+    // How many game-controllers are open.
+    int getPadCount() const;
+    bool isFullscreen() const;
+    void toggleFullscreen();
+    // Screen pixels per game pixel and where the picture's top left corner lies in the
+    // window; at the starting size the multiplier and (0, 0).
+    int getScale() const { return m_scaled ? m_scale : m_pixelMultiplier; }
+    SDL_Point getPictureOrigin() const { return m_scaled ? m_origin : SDL_Point{0, 0}; }
     // For tests that read the picture back.
     SDL_Renderer* renderer() const { return m_renderer; }
     // Reads the whole window back and writes it as a 24-bit BMP (for the trace tool's
@@ -67,10 +92,32 @@ class GameEngine : public VideoService {
     void releaseSdl();
     [[noreturn]] void failConstruction(const std::string& what, const std::string& problem);
     SDL_Rect sourceRectangle(const Bitmap& source, const Rect* sourceRect) const;
-    // The game key an SDL key stands for; false for every other key.
-    static bool gameKey(SDL_Keycode key, Controls::Key& gameKey);
-    void handleKeyDown(SDL_Keycode key);
+    using Action = KeyBindings::Action;
+    // One open controller: its SDL handle and id, and where its left stick points.
+    struct Pad {
+        SDL_GameController* controller = nullptr;
+        SDL_JoystickID id = -1;
+        int stickX = 0;  // -1, 0 or 1
+        int stickY = 0;
+    };
+
+    void handleEvent(const SDL_Event& event);
+    void handleKeyDown(const SDL_KeyboardEvent& key);
     void handleKeyUp(SDL_Keycode key);
+    // A source (the keyboard, a pad's buttons, a pad's stick) starts or stops holding an
+    // action; the action acts only when the first source takes it and the last lets go.
+    void holdAction(Action action, std::uint32_t source);
+    void letGoAction(Action action, std::uint32_t source);
+    void actionPressed(Action action);
+    void actionReleased(Action action);
+    void openPad(int deviceIndex);
+    void closePad(SDL_JoystickID id);
+    void moveStick(Pad& pad, int slot, SDL_GameControllerAxis axis, int value);
+    Pad* findPad(SDL_JoystickID id, int& slot);
+    // Decides between drawing straight to the window and drawing through m_frame.
+    void fitPictureToWindow();
+    // Where the frame's drawing goes: the window, or the frame texture when scaled.
+    SDL_Texture* frameTarget() const { return m_scaled ? m_frame : nullptr; }
     SDL_Surface* enlarge(SDL_Surface* source) const;
 
     bool m_paused = false;
@@ -78,8 +125,18 @@ class GameEngine : public VideoService {
     bool m_stepPending = false;
     bool m_pauseOnFocusLoss = false;
     int m_pixelMultiplier = 1;
+    int m_framesBeforeQuit = 0;
+    bool m_scaled = false;
+    int m_scale = 1;
+    SDL_Point m_origin{0, 0};
     Controls m_controls;
+    KeyBindings m_bindings;
+    // Per action, one bit for each source holding it: bit 0 the keyboard, then two per pad.
+    std::array<std::uint32_t, KeyBindings::kActionCount> m_holders{};
+    std::array<Pad, kMaxPads> m_pads{};
     SDL_Event m_event{};
+    // The picture at the starting size, made when the window first leaves that size.
+    SDL_Texture* m_frame = nullptr;
     SDL_Renderer* m_renderer = nullptr;
     // Kept only to be destroyed: nothing else needs the window.
     SDL_Window* m_window = nullptr;

@@ -2,7 +2,9 @@
 
 #include <iostream>
 #include <memory>
+#include <string>
 
+#include "config/datafolder.h"
 #include "config/loaderror.h"
 #include "engine/commandline.h"
 #include "engine/framepacer.h"
@@ -12,6 +14,24 @@
 #include "engine/servicelocator.h"
 #include "states/gamestatemanager.h"
 
+namespace {
+
+// A whole number of frames, 1 or more; 0 when the option was not given.
+int parseFrameCount(const CommandLine& commandLine, const char* option) {
+    if (!commandLine.has(option)) {
+        return 0;
+    }
+    const std::string text = commandLine.value(option);
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) < 1) {
+        throw CommandLineError(std::string(option) + " wants a number of frames, not '" + text +
+                               "'");
+    }
+    return std::stoi(text);
+}
+
+}  // namespace
+
 // SDL renames this to SDL_main where its own start-up code must run first.
 int main(int argc, char* argv[]) {
     try {
@@ -20,9 +40,16 @@ int main(int argc, char* argv[]) {
             std::cout << CommandLine::usage();
             return 0;
         }
+        if (commandLine.has("--version")) {
+            std::cout << "kestrelix " << KESTRELIX_VERSION << '\n';
+            return 0;
+        }
+        const int quitAfter = parseFrameCount(commandLine, "--quit-after");
+        DataFolder::enter(commandLine.value("--data"));
 
         auto engine = std::make_unique<GameEngine>();
         engine->setPauseOnFocusLoss(commandLine.has("--pause-on-focus-loss"));
+        engine->quitAfterFrames(quitAfter);
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();

@@ -4,7 +4,8 @@
 
 // The game's heartbeat: input, one update unless paused, draw, present, pace. A quit
 // request is looked at only after the frame is complete, so the frame it arrives in is
-// still updated, drawn, presented and paced in full. Returns the process exit status:
+// still updated, drawn, presented and paced in full. The engine asks for it (the window
+// closed) or the states do (the menu key in the menu). Returns the process exit status:
 // 0 after a quit, 1 when presenting fails. A template over the engine and the state
 // manager, so tests can drive it with fakes of either.
 template <class Engine, class Manager>
@@ -19,7 +20,7 @@ int runMainLoop(Engine& engine, Manager& manager, FramePacer& pacer) {
             return 1;
         }
         pacer.waitForNextFrame();
-        if (engine.isQuitRequested()) {
+        if (engine.isQuitRequested() || manager.isQuitRequested()) {
             return 0;
         }
     }

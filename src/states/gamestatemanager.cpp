@@ -20,7 +20,11 @@ void GameStateManager::update(Controls controls) {
     // The old state releases everything it loaded before the level loads its files, so
     // the two never exist at once. The level's first update comes with the next frame.
     m_currentState.reset();
-    m_currentState = std::make_unique<Level>(this);
+    if (m_nextState == StateId::kLevel) {
+        m_currentState = std::make_unique<Level>(this);
+    } else {
+        m_currentState = std::make_unique<StageSelect>(this);
+    }
     m_nextStatePending = false;
 }
 
@@ -28,8 +32,14 @@ void GameStateManager::draw() {
     m_currentState->draw();
 }
 
-void GameStateManager::setNextState() {
+void GameStateManager::setNextState(StateId next) {
+    m_nextState = next;
     m_nextStatePending = true;
+}
+
+void GameStateManager::setMenuChoice(int levelIndex, int voltbotIndex) {
+    m_menuLevelIndex = levelIndex;
+    m_menuVoltbotIndex = voltbotIndex;
 }
 
 void GameStateManager::setInitMessage(InitMessageId::type id, const char* text) {

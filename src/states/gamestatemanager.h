@@ -7,7 +7,8 @@
 #include "states/gamestate.h"
 
 // Owns the current game state and the two init messages that carry the player's choice
-// (level name, character file) from the stage select to the level. A requested switch
+// (level name, character file) from the stage select to the level, and the menu's last
+// choice for the way back. A requested switch
 // happens at the start of the next update, never while the old state is running: the
 // old state is destroyed before the new one is created.
 class GameStateManager {
@@ -15,6 +16,7 @@ class GameStateManager {
     struct InitMessageId {
         enum type : int { kLevel = 0, kVoltbot = 1 };
     };
+    enum class StateId { kStageSelect, kLevel };
 
     GameStateManager();
     ~GameStateManager();
@@ -23,7 +25,15 @@ class GameStateManager {
 
     void update(Controls controls);
     void draw();
-    void setNextState();
+    // Without an argument the confirm's switch: from the stage select to the level.
+    void setNextState(StateId next = StateId::kLevel);
+    // The game ends after the frame in which this was asked (the menu key in the menu).
+    void requestQuit() { m_quitRequested = true; }
+    bool isQuitRequested() const { return m_quitRequested; }
+    // The menu's last confirmed entries, so that a new stage select starts on them.
+    void setMenuChoice(int levelIndex, int voltbotIndex);
+    int getMenuLevelIndex() const { return m_menuLevelIndex; }
+    int getMenuVoltbotIndex() const { return m_menuVoltbotIndex; }
     void setInitMessage(InitMessageId::type id, const char* text);
     std::string getInitMessage(InitMessageId::type id) const;
 
@@ -34,6 +44,10 @@ class GameStateManager {
     static constexpr int kInitMessageCount = 2;
 
     bool m_nextStatePending = false;
+    bool m_quitRequested = false;
+    StateId m_nextState = StateId::kLevel;
+    int m_menuLevelIndex = 0;
+    int m_menuVoltbotIndex = 0;
     std::string m_initMessages[kInitMessageCount];
     std::unique_ptr<GameState> m_currentState;
 };

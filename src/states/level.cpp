@@ -127,6 +127,11 @@ void Level::releaseReadyBitmap() {
 }
 
 void Level::update(Controls controls) {
+    // Leaving ends the level in any phase; nothing of it moves in this last frame.
+    if (controls.menuPressed) {
+        m_gameStateManager->setNextState(GameStateManager::StateId::kStageSelect);
+        return;
+    }
     switch (m_phase) {
         case kReady:
             if (m_frameCounter % m_readyBlinkInterval == 0) {

@@ -57,6 +57,13 @@ StageSelect::StageSelect(GameStateManager* manager)
         y += m_font.m_characterHeight;
     }
 
+    // Back from a level, the cursors stand on the entries chosen last (the file may have
+    // lost entries since only if it was edited, hence the bounds).
+    const int lastLevel = manager->getMenuLevelIndex();
+    const int lastVoltbot = manager->getMenuVoltbotIndex();
+    m_levelIndex = lastLevel >= 0 && lastLevel < m_levelCount ? lastLevel : 0;
+    m_voltbotIndex = lastVoltbot >= 0 && lastVoltbot < m_voltbotCount ? lastVoltbot : 0;
+
     // Loaded last: nothing after it can throw, so it never needs unloading here.
     ServiceLocator::getVideoService()->loadBitmap(m_selector, "selector.bmp");
 }
@@ -67,6 +74,10 @@ StageSelect::~StageSelect() {
 }
 
 void StageSelect::update(Controls controls) {
+    if (controls.menuPressed) {
+        m_gameStateManager->requestQuit();
+        return;
+    }
     // Only a change of the vertical direction moves the cursor: holding it moves once.
     if (controls.dirY != controls.prevDirY) {
         int& index = m_voltbotColumnActive ? m_voltbotIndex : m_levelIndex;
@@ -93,6 +104,7 @@ void StageSelect::update(Controls controls) {
             m_gameStateManager->setInitMessage(
                 GameStateManager::InitMessageId::kVoltbot,
                 m_voltbotItems[static_cast<std::size_t>(m_voltbotIndex)].getValue().c_str());
+            m_gameStateManager->setMenuChoice(m_levelIndex, m_voltbotIndex);
             m_gameStateManager->setNextState();
         }
     }

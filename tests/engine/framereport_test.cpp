@@ -85,6 +85,7 @@ TEST(FrameReport, ReportingManagerTimesUpdateAndDrawButNotTheWaitBetween) {
             *clock += 70;
             ++draws;
         }
+        bool isQuitRequested() const { return false; }
     };
     std::uint64_t clock = 0;
     std::uint32_t ticks = 0;

@@ -30,6 +30,7 @@ struct ScriptedManager {
 
     void update(Controls controls) { updates.push_back(controls); }
     void draw() { duringDraw(draws++); }
+    bool isQuitRequested() const { return false; }
 };
 
 // Time moves only by sleeping, so every frame is early and ends exactly on its deadline.

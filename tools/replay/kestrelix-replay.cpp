@@ -11,6 +11,7 @@
 
 #include "checksum.h"
 #include "common/headlessvideo.h"
+#include "config/datafolder.h"
 #include "config/loaderror.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
@@ -27,7 +28,8 @@ const char* const kUsage =
     "                        [--expect GOLDEN.csv] [--frame N --picture OUT.bmp]\n"
     "       kestrelix-replay --checksum [--script FILE] [--level NAME] [--character FILE]\n"
     "       kestrelix-replay --menu --picture OUT.bmp\n"
-    "Runs in the game's data directory (the working directory). Prints one CSV row per\n"
+    "Reads the game's data where the game finds it (--data DIR, the working directory, the\n"
+    "installed data, the source tree's data/ from a build tree). Prints one CSV row per\n"
     "frame: frame 0 is the frame the level is created and drawn in, frame k >= 1 is the\n"
     "k-th update (with the script's input for frame k) and the draw after it.\n";
 
@@ -40,6 +42,7 @@ struct Options {
     std::string character;
     std::string expect;
     std::string picture;
+    std::string data;
     int frames = -1;
     int pictureFrame = -1;
     bool checksum = false;
@@ -84,6 +87,8 @@ Options parseOptions(int argc, char* argv[]) {
             options.expect = value();
         } else if (option == "--picture") {
             options.picture = value();
+        } else if (option == "--data") {
+            options.data = value();
         } else if (option == "--frames") {
             options.frames = parseCount(option, value());
         } else if (option == "--frame") {
@@ -232,7 +237,13 @@ int run(const Options& options) {
 
 int main(int argc, char* argv[]) {
     try {
-        const Options options = parseOptions(argc, argv);
+        Options options = parseOptions(argc, argv);
+        if (DataFolder::enter(options.data) != DataFolder::startFolder()) {
+            // The files named on the command line stay where the user meant them.
+            for (std::string* path : {&options.script, &options.expect, &options.picture}) {
+                *path = DataFolder::fromStartFolder(*path);
+            }
+        }
         return options.menu ? renderMenu(options) : run(options);
     } catch (const UsageError& error) {
         std::cerr << "kestrelix-replay: " << error.problem << '\n' << kUsage;
