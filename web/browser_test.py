@@ -76,6 +76,26 @@ def read_bmp(path):
     return width, abs(height), b"".join(rows)
 
 
+def enlarge(rgb, width, scale):
+    """Every pixel as a scale x scale block, as the engine enlarges the picture."""
+    rows = [rgb[y * width * 3:(y + 1) * width * 3] for y in range(len(rgb) // (width * 3))]
+    result = []
+    for row in rows:
+        wide = b"".join(row[x * 3:x * 3 + 3] * scale for x in range(width))
+        result.extend([wide] * scale)
+    return b"".join(result)
+
+
+def shrink(rgb, width, scale):
+    """The top-left pixel of every scale x scale block."""
+    small_width = width // scale
+    rows = []
+    for y in range(0, len(rgb) // (width * 3), scale):
+        row = rgb[y * width * 3:(y + 1) * width * 3]
+        rows.append(b"".join(row[x * scale * 3:x * scale * 3 + 3] for x in range(small_width)))
+    return b"".join(rows)
+
+
 def differing_pixels(a, b):
     return sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
 
@@ -149,6 +169,9 @@ class Browser:
         self.console = []  # (browser time in s, text)
         self.send("Runtime.enable")
         self.send("Page.enable")
+        # A headless page never has the focus; a player's page does (and the game pauses
+        # without it).
+        self.send("Emulation.setFocusEmulationEnabled", enabled=True)
 
     def close(self):
         try:
@@ -166,6 +189,10 @@ class Browser:
             parameters = message["params"]
             text = " ".join(str(a.get("value", "")) for a in parameters["args"])
             self.console.append((parameters["timestamp"] / 1000.0, text))
+        elif message.get("method") == "Runtime.exceptionThrown":
+            details = message["params"]["exceptionDetails"]
+            text = details.get("exception", {}).get("description", details.get("text", ""))
+            self.console.append((message["params"]["timestamp"] / 1000.0, "exception: " + text))
 
     def send(self, method, **params):
         self.next_id += 1
@@ -203,6 +230,7 @@ class Browser:
     def canvas(self):
         encoded = self.evaluate("""(() => {
             const c = document.getElementById('canvas');
+            if (!c) return [0, 0, ''];
             const copy = document.createElement('canvas');
             copy.width = c.width; copy.height = c.height;
             const g = copy.getContext('2d');
@@ -214,6 +242,16 @@ class Browser:
         })()""")
         width, height, data = encoded
         return width, height, base64.b64decode(data)
+
+    def picture(self):
+        """The canvas as (scale, the 256 x 240 picture, the full picture); the game draws
+        its picture enlarged by a whole scale to fill the canvas. (0, None, None) while the
+        canvas has no such size."""
+        width, height, full = self.canvas()
+        scale = width // WIDTH
+        if scale < 1 or width != WIDTH * scale or height != HEIGHT * scale:
+            return 0, None, None
+        return scale, shrink(full, width, scale), full
 
     def key(self, down, key, code, key_code):
         self.send("Input.dispatchKeyEvent", type="keyDown" if down else "keyUp", key=key,
@@ -236,12 +274,14 @@ def wait_for_picture(browser, checks, name, seconds=30):
     """Waits until the canvas shows something other than black; returns it or None."""
     end = time.time() + seconds
     while time.time() < end:
-        width, height, rgb = browser.canvas()
-        if (width, height) == (WIDTH, HEIGHT) and any(rgb):
+        scale, rgb, _ = browser.picture()
+        if scale and any(rgb):
             return rgb
         browser.pump(0.25)
     status = browser.evaluate("document.getElementById('status').textContent")
-    checks.check(name, False, f"no picture after {seconds} s; page says {status!r}")
+    console = "\n    ".join(text for _, text in browser.console[-10:])
+    checks.check(name, False, f"no picture after {seconds} s; page says {status!r}; "
+                 f"console:\n    {console}")
     return None
 
 
@@ -326,26 +366,28 @@ def run(arguments, checks):
         if shown is None:
             return
         browser.pump(0.5)
-        _, _, shown = browser.canvas()
+        scale, shown, full = browser.picture()
         checks.check("menu equals the desktop menu", shown == menu,
                      f"{differing_pixels(shown, menu)} of {WIDTH * HEIGHT} pixels differ")
+        checks.check("every game pixel a whole block of the canvas",
+                     full == enlarge(shown, WIDTH, scale), f"scale {scale}")
         checks.check("page title", browser.evaluate("document.title") == "Kestrelix")
         css = browser.evaluate("""(() => { const r = document.getElementById('canvas')
             .getBoundingClientRect(); return [r.width, r.height, innerWidth, innerHeight]; })()""")
-        scale = css[0] / WIDTH
+        shown_scale = css[0] / WIDTH
         checks.check("canvas at a whole scale that fits the window",
-                     scale >= 1 and scale == int(scale) and css[1] == HEIGHT * scale and
-                     css[0] <= css[2] and css[1] <= css[3],
+                     shown_scale >= 1 and shown_scale == int(shown_scale) and
+                     css[1] == HEIGHT * shown_scale and css[0] <= css[2] and css[1] <= css[3],
                      f"{css[0]:g} x {css[1]:g} in a {css[2]} x {css[3]} window")
 
         browser.tap(*B)
         browser.pump(0.3)
         browser.tap(*B)
         browser.pump(0.5)
-        _, _, shown = browser.canvas()
+        _, shown, _ = browser.picture()
         checks.check("b twice starts the level", shown != menu)
         browser.pump(4.0)
-        _, _, shown = browser.canvas()
+        _, shown, _ = browser.picture()
         checks.check("after the ready phase: the desktop's picture of the standing player",
                      shown == standing[STANDING_FRAME],
                      f"{differing_pixels(shown, standing[STANDING_FRAME])} pixels differ")
@@ -356,7 +398,7 @@ def run(arguments, checks):
 
         browser.key(True, *RIGHT)
         browser.pump(0.8)
-        _, _, shown = browser.canvas()
+        _, shown, _ = browser.picture()
         browser.key(False, *RIGHT)
         match = next((n for n, picture in running.items() if picture == shown), None)
         checks.check("holding Right: a picture of the desktop game running right",
@@ -368,16 +410,16 @@ def run(arguments, checks):
         browser.pump(1.0)
         browser.evaluate("window.dispatchEvent(new FocusEvent('blur')), true")
         browser.pump(0.3)
-        _, _, before = browser.canvas()
+        _, before, _ = browser.picture()
         browser.key(True, *RIGHT)
         browser.pump(0.6)
-        _, _, during = browser.canvas()
+        _, during, _ = browser.picture()
         browser.key(False, *RIGHT)
         checks.check("losing focus pauses the game", before == during)
         browser.tap(*ENTER)
         browser.key(True, *RIGHT)
         browser.pump(0.6)
-        _, _, after = browser.canvas()
+        _, after, _ = browser.picture()
         browser.key(False, *RIGHT)
         checks.check("Enter resumes it", after != during)
 
@@ -392,7 +434,7 @@ def run(arguments, checks):
         browser.navigate(base + "?level=Corvane&character=voltbot2")
         if wait_for_picture(browser, checks, "level chosen by the address") is not None:
             browser.pump(4.5)
-            _, _, shown = browser.canvas()
+            _, shown, _ = browser.picture()
             checks.check("?level=Corvane&character=voltbot2 starts there", shown == corvane,
                          f"{differing_pixels(shown, corvane)} pixels differ")
 

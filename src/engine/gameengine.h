@@ -102,6 +102,9 @@ class GameEngine : public VideoService {
     };
 
     void handleEvent(const SDL_Event& event);
+    // Pauses, when asked to, if this frame's events left the window hidden, minimised or
+    // without the keyboard.
+    void pauseIfWindowLeft();
     void handleKeyDown(const SDL_KeyboardEvent& key);
     void handleKeyUp(SDL_Keycode key);
     // A source (the keyboard, a pad's buttons, a pad's stick) starts or stops holding an
@@ -124,6 +127,9 @@ class GameEngine : public VideoService {
     bool m_quit = false;
     bool m_stepPending = false;
     bool m_pauseOnFocusLoss = false;
+    // Set by this frame's window events, looked at once they are all in.
+    bool m_focusLossSeen = false;
+    bool m_hidingSeen = false;
     int m_pixelMultiplier = 1;
     int m_framesBeforeQuit = 0;
     bool m_scaled = false;
