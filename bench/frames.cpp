@@ -3,7 +3,12 @@
 // (the real engine, software renderer). Counting N and 2N frames and taking the
 // difference leaves exactly N frames' work, without start-up and loading. "bare" repeats
 // one level frame's screen copies from a single texture on the same renderer instead.
-//   kestrelix-bench-frames update|draw|bare N [level] [multiplier]
+// "sound" runs the updates with the sound observer after each and SDL_mixer open on the
+// dummy audio driver (effects and the level's tune play); it prints on stderr how many
+// samples the mixing thread made, since that thread runs on the clock, not per frame.
+// "mix" and "mix-effects" measure that thread alone: N seconds of the level's tune on the
+// dummy driver, without or with an effect started every 100 ms.
+//   kestrelix-bench-frames update|sound|mix|mix-effects|draw|bare N [level] [multiplier]
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -14,12 +19,17 @@
 #include "common/headlessvideo.h"
 #include "countingvideo.h"
 #include "engine/gameengine.h"
+#include "engine/mixeraudio.h"
 #include "engine/servicelocator.h"
 #include "states/level.h"
+#include "states/soundobserver.h"
+
+#include <SDL_mixer.h>
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
-        std::cerr << "usage: kestrelix-bench-frames update|draw|bare N [level] [multiplier]\n";
+        std::cerr
+            << "usage: kestrelix-bench-frames update|sound|draw|bare N [level] [multiplier]\n";
         return 2;
     }
     const std::string mode = argv[1];
@@ -38,6 +48,57 @@ int main(int argc, char* argv[]) {
             }
         }
         ServiceLocator::provideVideoService(nullptr);
+        return 0;
+    }
+    if (mode == "sound") {
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        HeadlessVideo video;
+        ServiceLocator::provideVideoService(&video);
+        long long mixedBytes = 0;
+        {
+            MixerAudio audio(false);
+            if (!audio.isOpen()) {
+                std::cerr << "kestrelix-bench-frames: the dummy audio driver did not open\n";
+                return 1;
+            }
+            Mix_SetPostMix([](void* counter, Uint8*,
+                              int length) { *static_cast<long long*>(counter) += length; },
+                           &mixedBytes);
+            std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
+            SoundObserver observer(audio);
+            const std::vector<Controls> input = benchlevel::busyInput();
+            for (int i = 0; i < frames; ++i) {
+                session->level().update(input[static_cast<std::size_t>(i) % input.size()]);
+                observer.afterFrame(session->manager(), true, false);
+            }
+            Mix_SetPostMix(nullptr, nullptr);
+        }
+        ServiceLocator::provideVideoService(nullptr);
+        std::cerr << "mixed samples: " << mixedBytes / 2 << "\n";  // 16-bit mono
+        return 0;
+    }
+    if (mode == "mix" || mode == "mix-effects") {
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        long long mixedBytes = 0;
+        {
+            MixerAudio audio(false);
+            if (!audio.isOpen()) {
+                std::cerr << "kestrelix-bench-frames: the dummy audio driver did not open\n";
+                return 1;
+            }
+            Mix_SetPostMix([](void* counter, Uint8*,
+                              int length) { *static_cast<long long*>(counter) += length; },
+                           &mixedBytes);
+            audio.playMusic(level == "Corvane" ? "corvane.wav" : "sablex.wav");
+            for (int tenth = 0; tenth < frames * 10; ++tenth) {
+                if (mode == "mix-effects") {
+                    audio.playEffect(tenth % 2 == 0 ? SoundEffect::kJump : SoundEffect::kShoot);
+                }
+                SDL_Delay(100);
+            }
+            Mix_SetPostMix(nullptr, nullptr);
+        }
+        std::cerr << "mixed samples: " << mixedBytes / 2 << "\n";
         return 0;
     }
     if (mode == "draw") {

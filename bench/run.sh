@@ -62,6 +62,24 @@ for level in Sablex Corvane; do
     done
 done
 
+echo "(f) sound: the observer's frame cost, and SDL_mixer's mixing thread" >&2
+# Threads apart: the main thread runs the frames; the mixing thread runs on the clock, so
+# it is counted per sample it mixed (printed by the program) rather than per frame.
+thread_totals() {  # mode n -> "main mixing samples"
+    valgrind --tool=callgrind --separate-threads=yes \
+        --callgrind-out-file="$out/callgrind.$1.$2" \
+        "$bin/kestrelix-bench-frames" "$1" "$2" Sablex 1 2>"$out/$1.$2.err" >/dev/null
+    echo "$(sed -n 's/^totals: //p' "$out/callgrind.$1.$2-01")" \
+        "$(cat "$out"/callgrind."$1"."$2"-0[2-9] 2>/dev/null | sed -n 's/^totals: //p' |
+            awk '{ s += $1 } END { print s + 0 }')" \
+        "$(sed -n 's/^mixed samples: //p' "$out/$1.$2.err")"
+}
+: >"$out/sound.txt"
+for run in "sound 1000" "sound 2000" "mix 3" "mix-effects 3"; do
+    set -- $run
+    echo "$1 $2 $(thread_totals "$1" "$2")" >>"$out/sound.txt"
+done
+
 echo "(c) level loading (the switch frame)" >&2
 SDL_VIDEODRIVER=dummy run_gbench "$bin/kestrelix-bench-load" "$out/load.json"
 
@@ -138,6 +156,21 @@ for level in ("Sablex", "Corvane"):
     upd, draw = counts[(level, "update", "1")], counts[(level, "draw", "1")]
     print(f"| (b) update, {level} | {upd:,.0f} instructions = {100 * upd / draw:.2f}% of one draw "
           f"(x1) | < 1% |")
+
+sound = {}
+with open(os.path.join(out, "sound.txt")) as f:
+    for line in f:
+        mode, n, main, mixing, samples = line.split()
+        sound[(mode, n)] = (int(main), int(mixing), int(samples))
+draw = counts[("Sablex", "draw", "1")]
+observer = (sound[("sound", "2000")][0] - sound[("sound", "1000")][0]) / 1000 - counts[("Sablex", "update", "1")]
+print(f"| (f) sound on, main thread: observer and effect calls, Sablex | {observer:,.0f} instructions "
+      f"a frame = {100 * observer / draw:.3f}% of one draw (x1) | < 1% |")
+for mode, label in (("mix", "the tune"), ("mix-effects", "the tune and an effect every 100 ms")):
+    main, mixing, samples = sound[(mode, "3")]
+    per_frame = mixing / samples * 735
+    print(f"| (f) SDL_mixer's mixing thread, {label} | {per_frame:,.0f} instructions per 1/60 s "
+          f"= {100 * per_frame / draw:.1f}% of one draw (x1) | (another thread) |")
 
 m = medians(os.path.join(out, "load.json"))
 for key, b in sorted(m.items()):

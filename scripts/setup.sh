@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, if any is missing.
 set -euo pipefail
 
-packages=(cmake g++ make libsdl2-dev libsdl2-image-dev libgtest-dev desktop-file-utils appstream)
+packages=(cmake g++ make libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libgtest-dev desktop-file-utils appstream)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

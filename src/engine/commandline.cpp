@@ -25,12 +25,14 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
          "the folder with the game's files (default: the working directory, "
          "else the installed data)"},
         {"--quit-after", "FRAMES", "quit after presenting this many frames (for tests)"},
+        {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
         {"--level", "NAME", "start in this level (a section of levels.ini), not in the menu"},
         {"--character", "FILE",
          "start with this character file (default voltbot1), not in the menu"},
         {"--frame-rate", nullptr,
          "print once a second the frames shown and the time of their updates and draws"},
-        {"--pause-on-focus-loss", nullptr, "pause when the window loses the keyboard or is hidden"},
+        {"--pause-on-focus-loss", nullptr,
+         "pause when the window loses the keyboard focus or is hidden"},
     };
     return table;
 }
@@ -42,6 +44,7 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"b", "shoot; in the menu: go to the character column, confirm"},
         {"Enter", "pause / resume"},
         {"Tab", "while paused: advance one frame"},
+        {"m", "mute / unmute the sound"},
     };
     return table;
 }

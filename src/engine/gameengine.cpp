@@ -528,6 +528,9 @@ void GameEngine::actionPressed(Action action) {
         case Action::kFullscreen:
             toggleFullscreen();
             break;
+        case Action::kMute:
+            m_muted = !m_muted;
+            break;
         case Action::kCount:
             break;
     }

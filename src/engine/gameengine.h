@@ -63,6 +63,8 @@ class GameEngine : public VideoService {
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
     bool isStepPending() const { return m_stepPending; }
+    // Toggled by the mute key; the game's sound follows it.
+    bool isMuted() const { return m_muted; }
     const Controls& getControls() const { return m_controls; }
     int getPixelMultiplier() const { return m_pixelMultiplier; }
     const KeyBindings& getBindings() const { return m_bindings; }
@@ -126,6 +128,7 @@ class GameEngine : public VideoService {
     bool m_paused = false;
     bool m_quit = false;
     bool m_stepPending = false;
+    bool m_muted = false;
     bool m_pauseOnFocusLoss = false;
     // Set by this frame's window events, looked at once they are all in.
     bool m_focusLossSeen = false;

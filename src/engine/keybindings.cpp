@@ -52,6 +52,7 @@ const std::array<KeyBindings::Row, KeyBindings::kActionCount>& KeyBindings::tabl
         {Action::kStep, "step", "Tab", "back"},
         {Action::kMenu, "menu", "Escape", ""},
         {Action::kFullscreen, "fullscreen", "F11", ""},
+        {Action::kMute, "mute", "M", ""},
     }};
     return rows;
 }

@@ -26,6 +26,7 @@ class KeyBindings {
         kStep,
         kMenu,
         kFullscreen,
+        kMute,
         kCount
     };
     static constexpr int kActionCount = static_cast<int>(Action::kCount);

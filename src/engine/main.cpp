@@ -11,8 +11,10 @@
 #include "engine/framereport.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
+#include "engine/mixeraudio.h"
 #include "engine/servicelocator.h"
 #include "states/gamestatemanager.h"
+#include "states/soundobserver.h"
 
 namespace {
 
@@ -50,6 +52,9 @@ int main(int argc, char* argv[]) {
         auto engine = std::make_unique<GameEngine>();
         engine->setPauseOnFocusLoss(commandLine.has("--pause-on-focus-loss"));
         engine->quitAfterFrames(quitAfter);
+        // Sound opens after the window; without a device it stays silent.
+        auto audio = std::make_unique<MixerAudio>(commandLine.has("--verbose"));
+        SoundObserver sound(*audio);
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
@@ -68,6 +73,11 @@ int main(int argc, char* argv[]) {
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
+        const auto afterFrame = [&] {
+            audio->setMuted(engine->isMuted());
+            sound.afterFrame(*manager, !engine->isPaused(),
+                             engine->isPaused() || engine->isStepPending());
+        };
         int status = 0;
         if (commandLine.has("--frame-rate")) {
             FrameReport report(stdout);
@@ -76,14 +86,15 @@ int main(int argc, char* argv[]) {
             };
             ReportingManager reporting(*manager, report, microseconds,
                                        [] { return SDL_GetTicks(); });
-            status = runMainLoop(*engine, reporting, pacer);
+            status = runMainLoop(*engine, reporting, pacer, afterFrame);
         } else {
-            status = runMainLoop(*engine, *manager, pacer);
+            status = runMainLoop(*engine, *manager, pacer, afterFrame);
         }
 
         // The states release their pictures through the engine, so they go first.
         manager.reset();
         ServiceLocator::provideVideoService(nullptr);
+        audio.reset();
         engine.reset();
         return status;
     } catch (const CommandLineError& error) {

@@ -26,6 +26,7 @@ void GameStateManager::update(Controls controls) {
         m_currentState = std::make_unique<StageSelect>(this);
     }
     m_nextStatePending = false;
+    ++m_stateSwitches;
 }
 
 void GameStateManager::draw() {

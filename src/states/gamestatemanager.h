@@ -39,11 +39,16 @@ class GameStateManager {
 
     // For tests and tools: the state being played.
     GameState* getCurrentState() const { return m_currentState.get(); }
+    // For observers beside the game: a switch has been asked for (it happens at the next
+    // update), and how many switches have happened, which tells a new state from the old.
+    bool isNextStatePending() const { return m_nextStatePending; }
+    int getStateSwitches() const { return m_stateSwitches; }
 
   private:
     static constexpr int kInitMessageCount = 2;
 
     bool m_nextStatePending = false;
+    int m_stateSwitches = 0;
     bool m_quitRequested = false;
     StateId m_nextState = StateId::kLevel;
     int m_menuLevelIndex = 0;

@@ -25,6 +25,8 @@ class ReplaySession {
     void advance(const Controls& controls);
 
     Level& level() { return *m_level; }
+    // For what watches the game from beside it (the sound observer).
+    const GameStateManager& manager() const { return *m_manager; }
     int frame() const { return m_frame; }
 
   private:
