@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/controls.h"
-#include "inputscript.h"
 #include "replaysession.h"
+#include "states/inputscript.h"
 
 // What the benchmarks share: the shipped levels, and a level brought past its ready
 // phase and the teleport landing so that a frame shows (and moves) everything.

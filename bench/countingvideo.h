@@ -19,14 +19,13 @@ class CountingVideo : public VideoService {
         m_engine.copyToBitmap(source, target, x, y, sourceRect);
     }
     void copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) override {
-        const int m = m_engine.getPixelMultiplier();
-        SDL_Rect to{x * m, y * m, source.width, source.height};
-        if (sourceRect != nullptr) {
-            to.w = sourceRect->w * m;
-            to.h = sourceRect->h * m;
-        }
-        m_screenCopies.push_back(to);
+        noteScreenCopy(source, x, y, sourceRect);
         m_engine.copyToScreen(source, x, y, sourceRect);
+    }
+    void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                               std::uint8_t alpha) override {
+        noteScreenCopy(source, x, y, sourceRect);
+        m_engine.copyToScreenWithAlpha(source, x, y, sourceRect, alpha);
     }
     void createBitmap(Bitmap& bitmap, int width, int height) override {
         m_engine.createBitmap(bitmap, width, height);
@@ -40,6 +39,16 @@ class CountingVideo : public VideoService {
     int imageCopies() const { return m_imageCopies; }
 
   private:
+    void noteScreenCopy(const Bitmap& source, int x, int y, const Rect* sourceRect) {
+        const int m = m_engine.getPixelMultiplier();
+        SDL_Rect to{x * m, y * m, source.width, source.height};
+        if (sourceRect != nullptr) {
+            to.w = sourceRect->w * m;
+            to.h = sourceRect->h * m;
+        }
+        m_screenCopies.push_back(to);
+    }
+
     GameEngine& m_engine;
     std::vector<SDL_Rect> m_screenCopies;
     int m_imageCopies = 0;

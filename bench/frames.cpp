@@ -3,13 +3,16 @@
 // (the real engine, software renderer). Counting N and 2N frames and taking the
 // difference leaves exactly N frames' work, without start-up and loading. "bare" repeats
 // one level frame's screen copies from a single texture on the same renderer instead.
+// "record" is "update" with a recording running: the recorder observes every update's
+// input and writes a span line to a scratch file whenever the input changes.
 // "sound" runs the updates with the sound observer after each and SDL_mixer open on the
 // dummy audio driver (effects and the level's tune play); it prints on stderr how many
 // samples the mixing thread made, since that thread runs on the clock, not per frame.
 // "mix" and "mix-effects" measure that thread alone: N seconds of the level's tune on the
 // dummy driver, without or with an effect started every 100 ms.
-//   kestrelix-bench-frames update|sound|mix|mix-effects|draw|bare N [level] [multiplier]
+//   kestrelix-bench-frames update|record|sound|mix|mix-effects|draw|bare N [level] [mult.]
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -22,6 +25,7 @@
 #include "engine/mixeraudio.h"
 #include "engine/servicelocator.h"
 #include "states/level.h"
+#include "states/recorder.h"
 #include "states/soundobserver.h"
 
 #include <SDL_mixer.h>
@@ -37,15 +41,27 @@ int main(int argc, char* argv[]) {
     const std::string level = argc > 3 ? argv[3] : "Sablex";
     const int multiplier = argc > 4 ? std::atoi(argv[4]) : 1;
 
-    if (mode == "update") {
+    if (mode == "update" || mode == "record") {
         HeadlessVideo video;
         ServiceLocator::provideVideoService(&video);
+        const std::filesystem::path scratch =
+            std::filesystem::temp_directory_path() / "kestrelix-bench-record.txt";
         {
             std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
             const std::vector<Controls> input = benchlevel::busyInput();
-            for (int i = 0; i < frames; ++i) {
-                session->level().update(input[static_cast<std::size_t>(i) % input.size()]);
+            Recorder recorder;
+            if (mode == "record" &&
+                !recorder.start(scratch.string(), level, "voltbot1", "0000000000000000", {})) {
+                return 1;
             }
+            for (int i = 0; i < frames; ++i) {
+                const Controls& controls = input[static_cast<std::size_t>(i) % input.size()];
+                session->level().update(controls);
+                recorder.record(controls);
+            }
+            recorder.stop();
+            std::error_code ignored;
+            std::filesystem::remove(recorder.path(), ignored);
         }
         ServiceLocator::provideVideoService(nullptr);
         return 0;

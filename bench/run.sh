@@ -14,7 +14,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRELIX_TESTS=OFF \
     -DKESTRELIX_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j2 --target kestrelix-bench-draw kestrelix-bench-load \
     kestrelix-bench-frames kestrelix-bench-startup bare-startup kestrelix-bench-paced \
-    bare-paced >/dev/null
+    bare-paced kestrelix-bench-history kestrelix-bench-sweep >/dev/null
 bin="$build/bench"
 cd "$root/data"
 export SDL_AUDIODRIVER=dummy
@@ -54,7 +54,7 @@ count() {  # mode frames level multiplier -> instructions
 }
 : >"$out/callgrind.txt"
 for level in Sablex Corvane; do
-    for run in "update 1000 1" "draw 20 1" "bare 20 1" "draw 5 3" "bare 5 3"; do
+    for run in "update 1000 1" "record 1000 1" "draw 20 1" "bare 20 1" "draw 5 3" "bare 5 3"; do
         set -- $run
         n1="$(count "$1" "$2" "$level" "$3")"
         n2="$(count "$1" "$(($2 * 2))" "$level" "$3")"
@@ -80,8 +80,25 @@ for run in "sound 1000" "sound 2000" "mix 3" "mix-effects 3"; do
     echo "$1 $2 $(thread_totals "$1" "$2")" >>"$out/sound.txt"
 done
 
+echo "(g) the rewind history: instructions per update against one draw, and its memory" >&2
+history_count() {  # mode frames -> instructions
+    valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.history.$1.$2" \
+        "$bin/kestrelix-bench-history" "$1" "$2" 2>&1 |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+}
+{
+    for mode in manager machine; do
+        echo "$mode $(history_count $mode 1000) $(history_count $mode 2000)"
+    done
+    echo "draw $(count draw 20 Sablex 1) $(count draw 40 Sablex 1)"
+} >"$out/history.txt"
+"$bin/kestrelix-bench-history" memory >"$out/history-memory.txt"
+
 echo "(c) level loading (the switch frame)" >&2
 SDL_VIDEODRIVER=dummy run_gbench "$bin/kestrelix-bench-load" "$out/load.json"
+
+echo "(f) sweep throughput: one run of 600 frames, load included, against bare updates" >&2
+run_gbench "$bin/kestrelix-bench-sweep" "$out/sweep.json"
 
 echo "(d) start-up to the first presented frame, 21 launches each" >&2
 launches() {  # program -> one duration in ms per line
@@ -139,8 +156,9 @@ for name, label in (("draw-dummy.json", "dummy driver"), ("draw-xvfb.json", "Xvf
     if not os.path.exists(path):
         continue
     for key, b in sorted(medians(path).items()):
-        multiplier, level = key.split("/")[1:3]
-        print(f"| (a) draw, {levels[level]}, x{multiplier}, {label} | {b['levelUs']:.0f} us vs bare "
+        multiplier, level, scaled = key.split("/")[1:4]
+        size = ", 1000x700 window (x2)" if scaled == "1" else ""
+        print(f"| (a) draw, {levels[level]}, x{multiplier}{size}, {label} | {b['levelUs']:.0f} us vs bare "
               f"{b['bareUs']:.0f} us = {b['ratio']:.3f}x | <= 1.10x |")
 
 counts = {}
@@ -156,6 +174,9 @@ for level in ("Sablex", "Corvane"):
     upd, draw = counts[(level, "update", "1")], counts[(level, "draw", "1")]
     print(f"| (b) update, {level} | {upd:,.0f} instructions = {100 * upd / draw:.2f}% of one draw "
           f"(x1) | < 1% |")
+    rec = counts[(level, "record", "1")] - upd
+    print(f"| (b) recording, {level} | {rec:,.0f} instructions per update = "
+          f"{100 * rec / draw:.3f}% of one draw (x1) | < 0.5% |")
 
 sound = {}
 with open(os.path.join(out, "sound.txt")) as f:
@@ -211,3 +232,10 @@ if game and bare:
         print(f"| (e) deadline resets after the first level frame, {label}, {driver} | "
               f"{resets} in {len(runs)} x 600 frames | 0 |")
 PY
+
+# (g) The history's cost: (machine - manager) over 1000 updates, against one draw.
+awk '{ d[$1] = $3 - $2 } END {
+    per = (d["machine"] - d["manager"]) / 1000; draw = d["draw"] / 20
+    printf "| (g) rewind history per update, instructions | %.0f = %.3f%% of one draw (%.0f) | < 0.5%% |\n", per, 100 * per / draw, draw
+}' "$out/history.txt"
+sed 's/^/| (g) memory | /; s/$/ | <= 16 MB for 60 s |/' "$out/history-memory.txt"

@@ -175,6 +175,13 @@ void CheckingVideo::copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect)
     }
 }
 
+void CheckingVideo::copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                                          std::uint8_t alpha) {
+    // Checked like any screen copy; the opacity goes into the hash so it cannot drift.
+    copyToScreen(source, x, y, sourceRect);
+    mix(alpha);
+}
+
 void CheckingVideo::createBitmap(Bitmap& bitmap, int width, int height) {
     const long long w = static_cast<long long>(width) * m_multiplier;
     const long long h = static_cast<long long>(height) * m_multiplier;

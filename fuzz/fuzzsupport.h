@@ -40,6 +40,8 @@ class CheckingVideo : public VideoService {
     void clearScreen() override;
     void copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) override;
     void copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) override;
+    void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                               std::uint8_t alpha) override;
     void createBitmap(Bitmap& bitmap, int width, int height) override;
     void loadBitmap(Bitmap& bitmap, char const* path) override;
     void unloadBitmap(Bitmap& bitmap) override;

@@ -2,7 +2,10 @@
 # Installs the Debian packages the build and the tests need, if any is missing.
 set -euo pipefail
 
-packages=(cmake g++ make libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libgtest-dev desktop-file-utils appstream)
+# tiled: the map editor whose own tools (tiled --export-map, tmxrasterizer) check the
+# level export; pugixml and zlib read its maps; SDL2_image also reads its PNG pictures.
+packages=(cmake g++ make libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libgtest-dev
+    desktop-file-utils appstream libpugixml-dev zlib1g-dev tiled)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

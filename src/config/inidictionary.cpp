@@ -3,37 +3,40 @@
 #include <climits>
 #include <cstdint>
 #include <fstream>
-#include <iostream>
 #include <string_view>
 
-IniDictionary::IniDictionary(const char* path) : m_path(path) {
-    m_wasRead = readFile(path);
-    if (!m_wasRead) {
-        // Callers go on with their defaults; the warning lets a modder see the typo.
-        std::cerr << "kestrelix: " << path << ": cannot be opened, using defaults\n";
+#include "config/datafile.h"
+#include "config/loadwarnings.h"
+
+IniDictionary::IniDictionary(const char* path, Presence presence) : m_path(path) {
+    if (presence == kOptional && !DataFile::exists(path)) {
+        // The caller goes on with its defaults; the warning lets a modder see the typo.
+        LoadWarnings::warn(path, "cannot be opened, using defaults");
+        return;
     }
+    m_wasRead = readFile(path);
 }
 
 IniDictionary IniDictionary::withOverride(const char* path, const char* overridePath) {
     IniDictionary dictionary;
     dictionary.m_path = path;
     // The first value of a key wins, so the override is read first.
-    if (overridePath != nullptr && overridePath[0] != '\0' && dictionary.readFile(overridePath)) {
+    if (overridePath != nullptr && overridePath[0] != '\0' && DataFile::exists(overridePath) &&
+        dictionary.readFile(overridePath)) {
         dictionary.m_overridePath = overridePath;
         dictionary.m_overridden = dictionary.m_sections;
     }
-    dictionary.m_wasRead = dictionary.readFile(path);
-    if (!dictionary.m_wasRead) {
-        std::cerr << "kestrelix: " << path << ": cannot be opened, using defaults\n";
+    if (!DataFile::exists(path)) {
+        LoadWarnings::warn(path, "cannot be opened, using defaults");
+        return dictionary;
     }
+    dictionary.m_wasRead = dictionary.readFile(path);
     return dictionary;
 }
 
 bool IniDictionary::readFile(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
+    // Anything but a regular file is refused: a folder reads as empty, a FIFO blocks.
+    std::ifstream file = DataFile::open(path);
     std::string currentSection;
     std::string line;
     while (std::getline(file, line)) {
@@ -119,6 +122,18 @@ int IniDictionary::parseInt(const std::string& text) {
 
 bool IniDictionary::hasSection(const char* section) const {
     return m_sections.find(std::string_view(section)) != m_sections.end();
+}
+
+bool IniDictionary::hasKey(const char* key, const char* section) const {
+    return find(key, section) != nullptr;
+}
+
+std::string IniDictionary::describe(const char* key, const char* section) const {
+    std::string text = std::string("[") + section + "] " + key;
+    if (const std::string* value = find(key, section)) {
+        text += " = " + *value;
+    }
+    return text;
 }
 
 std::vector<std::string> IniDictionary::keysOf(const char* section) const {

@@ -7,13 +7,16 @@
 
 // Reads one INI file into memory and answers typed lookups by (key, section, default).
 // Names are case-sensitive and compared byte by byte; within a section the first value
-// of a key wins; missing sections or keys give the caller's default. A file that cannot
-// be opened gives an empty dictionary (and one warning line), because every caller
-// relies on its defaults. Read-only after construction, so the text handed out by
-// getCStringValue lives as long as the dictionary.
+// of a key wins; missing sections or keys give the caller's default. An optional file
+// that does not exist gives an empty dictionary (and one warning), because its reader
+// relies on its defaults; a required one, or anything that is not a regular file, is a
+// LoadError. Read-only after construction, so the text handed out by getCStringValue
+// lives as long as the dictionary.
 class IniDictionary {
   public:
-    explicit IniDictionary(const char* path);
+    enum Presence { kOptional, kRequired };
+
+    explicit IniDictionary(const char* path, Presence presence = kOptional);
     // The file at `path` with the one at `overridePath` read over it: the override's keys
     // win. A missing override is no error and gives no warning (it is optional by nature).
     static IniDictionary withOverride(const char* path, const char* overridePath);
@@ -25,6 +28,11 @@ class IniDictionary {
 
     // Whether the file named the section (a header or an entry under it).
     bool hasSection(const char* section) const;
+    // Whether the file gives the key in the section.
+    bool hasKey(const char* key, const char* section) const;
+    // "[section] key = value" with the value as written, for messages that must name what
+    // the file says rather than what it was read as; "[section] key" when it is absent.
+    std::string describe(const char* key, const char* section) const;
     // The keys the file gives in a section, in byte order; none for a missing section.
     // For loaders that refuse names they do not know.
     std::vector<std::string> keysOf(const char* section) const;

@@ -20,15 +20,22 @@ const CommandLine::Option* findOption(const char* name) {
 const std::vector<CommandLine::Option>& CommandLine::options() {
     static const std::vector<Option> table = {
         {"--help", nullptr, "print this help and exit"},
+        {"--ghost", "CHARACTER",
+         "also run each level with this character file on the same input; its robot is drawn "
+         "see-through"},
         {"--version", nullptr, "print the version and exit"},
         {"--data", "DIR",
          "the folder with the game's files (default: the working directory, "
          "else the installed data)"},
         {"--quit-after", "FRAMES", "quit after presenting this many frames (for tests)"},
+        {"--record", "FILE",
+         "record every level played into FILE (then FILE-2, ...); never overwrites"},
+        {"--play", "FILE", "watch the input script FILE in its level; F9 takes over"},
         {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
         {"--level", "NAME", "start in this level (a section of levels.ini), not in the menu"},
-        {"--character", "FILE",
-         "start with this character file (default voltbot1), not in the menu"},
+        {"--character", "CHARACTER",
+         "start in a level with this character file (yours, else the data folder's; "
+         "default voltbot1), not in the menu"},
         {"--frame-rate", nullptr,
          "print once a second the frames shown and the time of their updates and draws"},
         {"--pause-on-focus-loss", nullptr,
@@ -42,9 +49,22 @@ const std::vector<CommandLine::KeyHelp>& CommandLine::keys() {
         {"Arrow keys", "run left and right, climb ladders; in the menu: move the cursor"},
         {"Space", "jump (hold for a higher jump); in the menu: back to the level column"},
         {"b", "shoot; in the menu: go to the character column, confirm"},
-        {"Enter", "pause / resume"},
+        {"Enter", "pause / resume (the window title says \"Kestrelix - paused\")"},
         {"Tab", "while paused: advance one frame"},
+        {"F1 .. F4", "save the level's whole state to slot 1 .. 4 (kept until a reload)"},
+        {"Shift+F1 .. F4", "go back to the state saved in slot 1 .. 4"},
+        {"Backspace", "hold: rewind, one frame back per frame; while paused: one frame back"},
+        {"F5", "reload the character and level files and restart the level"},
+        {"F9", "start / stop recording (restarts the level); while watching: take over"},
+        {"F6", "hold: fast-forward, 4 updates per frame"},
+        {"F7", "slow motion (1/4 speed) on / off"},
+        {"Escape", "in a level (paused or not): back to the menu; in the menu: quit"},
+        {"F11, Alt+Enter", "fullscreen on / off"},
+        {"Gamepad",
+         "d-pad or left stick: arrows; south: jump; west: shoot; Start: pause; "
+         "Back: step"},
         {"m", "mute / unmute the sound"},
+        {"settings.ini", "[Keys] and [Pad] rebind these (see the README)"},
     };
     return table;
 }

@@ -72,3 +72,13 @@ void Controls::release(Key key) {
             break;
     }
 }
+
+bool Controls::operator==(const Controls& other) const {
+    return dirX == other.dirX && dirY == other.dirY && prevDirX == other.prevDirX &&
+           prevDirY == other.prevDirY && upHeld == other.upHeld && downHeld == other.downHeld &&
+           leftHeld == other.leftHeld && rightHeld == other.rightHeld &&
+           shootPressed == other.shootPressed && shootHeld == other.shootHeld &&
+           shootReleased == other.shootReleased && jumpPressed == other.jumpPressed &&
+           jumpHeld == other.jumpHeld && jumpReleased == other.jumpReleased &&
+           menuPressed == other.menuPressed;
+}

@@ -37,4 +37,7 @@ struct Controls {
     void press(Key key);
     // A key goes up: the direction falls back to the other arrow of its axis, if held.
     void release(Key key);
+
+    bool operator==(const Controls& other) const;
+    bool operator!=(const Controls& other) const { return !(*this == other); }
 };

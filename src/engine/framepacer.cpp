@@ -22,8 +22,10 @@ void FramePacer::start() {
 }
 
 void FramePacer::waitForNextFrame() {
-    m_next += kFrameDurations[m_durationIndex];
-    m_durationIndex = (m_durationIndex + 1) % kDurationCount;
+    for (int i = 0; i < m_slowdown; ++i) {
+        m_next += kFrameDurations[m_durationIndex];
+        m_durationIndex = (m_durationIndex + 1) % kDurationCount;
+    }
 
     std::uint32_t now = m_ticks();
     if (isBefore(now, m_next)) {

@@ -22,6 +22,9 @@ class FramePacer {
     // Called once at the end of every frame: moves the deadline on by the next duration
     // and sleeps until it is reached, or restarts the deadline from now if it has passed.
     void waitForNextFrame();
+    // Slow motion: each frame lasts this many frame durations (1 is normal speed). The
+    // durations keep their 17, 17, 16 cycle, so a slowed frame is still exact.
+    void setSlowdown(int factor) { m_slowdown = factor < 1 ? 1 : factor; }
 
     std::uint32_t next() const { return m_next; }
     int durationIndex() const { return m_durationIndex; }
@@ -31,4 +34,5 @@ class FramePacer {
     Sleep m_sleep;
     std::uint32_t m_next = 0;
     int m_durationIndex = 0;
+    int m_slowdown = 1;
 };

@@ -12,6 +12,8 @@
 #include "config/datafolder.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "engine/bmpfile.h"
+#include "engine/settings.h"
 
 namespace {
 
@@ -26,31 +28,7 @@ constexpr std::uint8_t kKeyBlue = 255;
 
 constexpr int kScreenWidth = 256;
 constexpr int kScreenHeight = 240;
-constexpr long long kMaxBitmapSide = 0xFFFF;  // Bitmap keeps its sizes in 16 bits
-// An enlarged picture is held whole in 32-bit pixels while it is made. A run-length coded
-// file of a kilobyte can declare 4096 x 4096 pixels, which at multiplier 4 would ask for a
-// gigabyte; 64 M pixels (256 MB) still takes a 4096 x 4096 sheet at multiplier 2.
-constexpr long long kMaxEnlargedPixels = 64LL * 1024 * 1024;
-
-// Header layout of a BMP file: a 14-byte file header, then an information header whose
-// first field is its own size. 12 bytes is the oldest form (16-bit sizes); 40 and up
-// share the fields read here.
-constexpr std::size_t kFileHeaderSize = 14;
-constexpr std::uint32_t kCoreHeaderSize = 12;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kCompressionRgb = 0;
-constexpr std::uint32_t kCompressionRle8 = 1;
-constexpr std::uint32_t kCompressionRle4 = 2;
-constexpr std::uint32_t kCompressionBitfields = 3;
-constexpr std::uint32_t kCompressionAlphaBitfields = 6;
-
-std::uint32_t readLe16(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8;
-}
-
-std::uint32_t readLe32(const unsigned char* bytes) {
-    return readLe16(bytes) | readLe16(bytes + 2) << 16;
-}
+constexpr long long kMaxBitmapSide = BmpFile::kMaxEnlargedSide;
 
 std::string sizeText(long long width, long long height) {
     return std::to_string(width) + " x " + std::to_string(height);
@@ -74,11 +52,10 @@ GameEngine::GameEngine(int pixelMultiplier) {
 
     if (pixelMultiplier == 0) {
         const IniDictionary settings = DataFolder::readSettings();
-        m_pixelMultiplier = settings.getIntValue("pixelMultiplier", "Video", 1);
-        if (m_pixelMultiplier < 1 || m_pixelMultiplier > kMaxPixelMultiplier) {
-            failConstruction(settings.pathOf("pixelMultiplier", "Video"),
-                             "pixelMultiplier " + std::to_string(m_pixelMultiplier) +
-                                 " is outside 1 to " + std::to_string(kMaxPixelMultiplier));
+        try {
+            m_pixelMultiplier = Settings::pixelMultiplierOf(settings);
+        } catch (const LoadError& error) {
+            failConstruction(error.file(), error.problem());
         }
         try {
             m_bindings = KeyBindings(settings);
@@ -93,9 +70,11 @@ GameEngine::GameEngine(int pixelMultiplier) {
         m_pixelMultiplier = pixelMultiplier;
     }
 
-    m_window = SDL_CreateWindow("Kestrelix", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                kScreenWidth * m_pixelMultiplier, kScreenHeight * m_pixelMultiplier,
-                                SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+    m_titleState = titleState();
+    m_window =
+        SDL_CreateWindow(windowTitle().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                         kScreenWidth * m_pixelMultiplier, kScreenHeight * m_pixelMultiplier,
+                         SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (m_window == nullptr) {
         failConstruction("SDL_CreateWindow", SDL_GetError());
     }
@@ -164,6 +143,24 @@ void GameEngine::copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) {
     SDL_RenderCopy(m_renderer, source.texture, &from, &to);
 }
 
+void GameEngine::copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                                       std::uint8_t alpha) {
+    // The opacity belongs to the texture in SDL; it is set for this copy only, so every
+    // other copy of the same picture stays opaque. A texture without blending (a picture
+    // with no see-through colour) blends for this copy too.
+    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+    SDL_GetTextureBlendMode(source.texture, &mode);
+    if (mode == SDL_BLENDMODE_NONE) {
+        SDL_SetTextureBlendMode(source.texture, SDL_BLENDMODE_BLEND);
+    }
+    SDL_SetTextureAlphaMod(source.texture, alpha);
+    copyToScreen(source, x, y, sourceRect);
+    SDL_SetTextureAlphaMod(source.texture, SDL_ALPHA_OPAQUE);
+    if (mode == SDL_BLENDMODE_NONE) {
+        SDL_SetTextureBlendMode(source.texture, SDL_BLENDMODE_NONE);
+    }
+}
+
 void GameEngine::createBitmap(Bitmap& bitmap, int width, int height) {
     const long long outputWidth = static_cast<long long>(width) * m_pixelMultiplier;
     const long long outputHeight = static_cast<long long>(height) * m_pixelMultiplier;
@@ -191,92 +188,7 @@ void GameEngine::createBitmap(Bitmap& bitmap, int width, int height) {
 }
 
 void GameEngine::checkBmpFile(const char* path, int pixelMultiplier) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        throw LoadError(path, "cannot be opened");
-    }
-    const long long fileSize = static_cast<long long>(file.tellg());
-    file.seekg(0);
-
-    unsigned char header[kFileHeaderSize + kInfoHeaderSize] = {};
-    file.read(reinterpret_cast<char*>(header), sizeof header);
-    const long long got = static_cast<long long>(file.gcount());
-
-    if (got < 2 || header[0] != 'B' || header[1] != 'M') {
-        throw LoadError(path, "is not a BMP file (it does not start with \"BM\")");
-    }
-    if (got < static_cast<long long>(kFileHeaderSize + 4)) {
-        throw LoadError(path, "is too short for its headers");
-    }
-    const std::uint32_t pixelOffset = readLe32(header + 10);
-    const std::uint32_t infoSize = readLe32(header + 14);
-    if (infoSize != kCoreHeaderSize && infoSize < kInfoHeaderSize) {
-        throw LoadError(path, "has an unknown header size of " + std::to_string(infoSize));
-    }
-    if (static_cast<long long>(kFileHeaderSize) + infoSize > fileSize ||
-        got < static_cast<long long>(kFileHeaderSize + std::min(infoSize, kInfoHeaderSize))) {
-        throw LoadError(path, "is too short for its headers");
-    }
-
-    const unsigned char* info = header + kFileHeaderSize;
-    long long width = 0;
-    long long height = 0;
-    std::uint32_t bitsPerPixel = 0;
-    std::uint32_t compression = kCompressionRgb;
-    if (infoSize == kCoreHeaderSize) {
-        width = readLe16(info + 4);
-        height = readLe16(info + 6);
-        bitsPerPixel = readLe16(info + 10);
-    } else {
-        width = static_cast<std::int32_t>(readLe32(info + 4));
-        // Negative: the rows are stored top-down.
-        height = static_cast<std::int32_t>(readLe32(info + 8));
-        bitsPerPixel = readLe16(info + 14);
-        compression = readLe32(info + 16);
-    }
-
-    const long long rows = std::llabs(height);
-    if (width < 1 || width > kMaxBmpSide || rows < 1 || rows > kMaxBmpSide) {
-        throw LoadError(path, "has a size of " + sizeText(width, height) + ", outside 1 to " +
-                                  std::to_string(kMaxBmpSide));
-    }
-    if (width * pixelMultiplier > kMaxBitmapSide || rows * pixelMultiplier > kMaxBitmapSide) {
-        throw LoadError(path, "would be " +
-                                  sizeText(width * pixelMultiplier, rows * pixelMultiplier) +
-                                  " when enlarged, more than " + std::to_string(kMaxBitmapSide));
-    }
-    const long long enlargedPixels = width * rows * pixelMultiplier * pixelMultiplier;
-    if (enlargedPixels > kMaxEnlargedPixels) {
-        throw LoadError(path, "would take " + std::to_string(enlargedPixels * 4 / (1024 * 1024)) +
-                                  " MB when enlarged " + std::to_string(pixelMultiplier) +
-                                  " times, more than " +
-                                  std::to_string(kMaxEnlargedPixels * 4 / (1024 * 1024)) + " MB");
-    }
-    const bool knownDepth = bitsPerPixel == 1 || bitsPerPixel == 2 || bitsPerPixel == 4 ||
-                            bitsPerPixel == 8 || bitsPerPixel == 16 || bitsPerPixel == 24 ||
-                            bitsPerPixel == 32;
-    if (!knownDepth) {
-        throw LoadError(
-            path, "has an unknown depth of " + std::to_string(bitsPerPixel) + " bits per pixel");
-    }
-
-    if (compression == kCompressionRle8 || compression == kCompressionRle4) {
-        // The decoder stops at the end of the data, so only its start must be real.
-        if (pixelOffset >= fileSize) {
-            throw LoadError(path, "has its pixel data past the end of the file");
-        }
-    } else if (compression == kCompressionRgb || compression == kCompressionBitfields ||
-               compression == kCompressionAlphaBitfields) {
-        // Rows are padded to whole 32-bit words.
-        const long long stride = (width * bitsPerPixel + 31) / 32 * 4;
-        const long long end = pixelOffset + stride * rows;
-        if (end > fileSize) {
-            throw LoadError(path, "is truncated: its pixels need " + std::to_string(end) +
-                                      " bytes, the file has " + std::to_string(fileSize));
-        }
-    } else {
-        throw LoadError(path, "uses the unsupported compression " + std::to_string(compression));
-    }
+    const BmpFile checked(path, pixelMultiplier);
 }
 
 void GameEngine::loadBitmap(Bitmap& bitmap, char const* path) {
@@ -355,6 +267,63 @@ void GameEngine::unloadBitmap(Bitmap& bitmap) {
     SDL_DestroyTexture(bitmap.texture);
 }
 
+bool GameEngine::hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) {
+    SDL_Rect from = sourceRectangle(bitmap, &area);
+    const SDL_Rect whole{0, 0, bitmap.width, bitmap.height};
+    if (!SDL_IntersectRect(&from, &whole, &from)) {
+        return false;
+    }
+    SDL_Texture* copy = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888,
+                                          SDL_TEXTUREACCESS_TARGET, from.w, from.h);
+    if (copy == nullptr) {
+        return true;  // cannot tell: the caller then clears behind it, which is always safe
+    }
+    // Copied without blending, the alpha of every pixel arrives as SDL will draw it.
+    SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
+    SDL_GetTextureBlendMode(bitmap.texture, &mode);
+    SDL_SetTextureBlendMode(bitmap.texture, SDL_BLENDMODE_NONE);
+    SDL_SetRenderTarget(m_renderer, copy);
+    SDL_RenderCopy(m_renderer, bitmap.texture, &from, nullptr);
+    std::vector<Uint32> pixels(static_cast<std::size_t>(from.w) * from.h);
+    const int read = SDL_RenderReadPixels(m_renderer, nullptr, SDL_PIXELFORMAT_ARGB8888,
+                                          pixels.data(), from.w * 4);
+    SDL_SetRenderTarget(m_renderer, nullptr);
+    SDL_SetTextureBlendMode(bitmap.texture, mode);
+    SDL_DestroyTexture(copy);
+    if (read != 0) {
+        return true;
+    }
+    return std::any_of(pixels.begin(), pixels.end(),
+                       [](Uint32 pixel) { return (pixel >> 24) != SDL_ALPHA_OPAQUE; });
+}
+
+GameEngine::TitleState GameEngine::titleState() const {
+    return TitleState{m_paused || m_stepPending};
+}
+
+std::string GameEngine::windowTitle() const {
+    const TitleState state = titleState();
+    if (!m_benchTitle.empty()) {
+        return m_benchTitle + m_titleSuffix;
+    }
+    std::string title = "Kestrelix";
+    if (state.paused) {
+        title += " - paused";
+    }
+    return title + m_titleSuffix;
+}
+
+void GameEngine::refreshTitle() {
+    // Compared as plain state, so no text is built in a frame where nothing changed.
+    const TitleState state = titleState();
+    if (state == m_titleState && !m_titleChanged) {
+        return;
+    }
+    m_titleState = state;
+    m_titleChanged = false;
+    SDL_SetWindowTitle(m_window, windowTitle().c_str());
+}
+
 void GameEngine::handleEvents() {
     if (!m_paused) {
         m_controls.beginFrame();
@@ -367,6 +336,7 @@ void GameEngine::handleEvents() {
         handleEvent(m_event);
     }
     pauseIfWindowLeft();
+    refreshTitle();
 }
 
 void GameEngine::pauseIfWindowLeft() {
@@ -394,7 +364,7 @@ void GameEngine::handleEvent(const SDL_Event& event) {
             }
             break;
         case SDL_KEYUP:
-            handleKeyUp(event.key.keysym.sym);
+            handleKeyUp(event.key.keysym);
             break;
         case SDL_CONTROLLERDEVICEADDED:
             openPad(event.cdevice.which);
@@ -445,6 +415,10 @@ void GameEngine::handleEvent(const SDL_Event& event) {
     }
 }
 
+bool GameEngine::isHandlerAction(Action action) {
+    return action >= Action::kSlot1 && action <= Action::kReload;
+}
+
 void GameEngine::handleKeyDown(const SDL_KeyboardEvent& key) {
     // Alt+Enter is the usual fullscreen switch wherever Enter is bound; it must not
     // pause as well.
@@ -454,16 +428,32 @@ void GameEngine::handleKeyDown(const SDL_KeyboardEvent& key) {
         return;
     }
     Action action = Action::kLeft;
-    if (m_bindings.actionForKey(key.keysym.sym, action)) {
+    if (m_bindings.actionForKey(key.keysym.sym, action) && !isHandlerAction(action)) {
         holdAction(action, 1u);
+    } else if (m_keyHandler != nullptr) {
+        m_keyHandler->keyDown(key.keysym, m_controls, m_paused);
     }
 }
 
-void GameEngine::handleKeyUp(SDL_Keycode key) {
+void GameEngine::handleKeyUp(const SDL_Keysym& key) {
     Action action = Action::kLeft;
-    if (m_bindings.actionForKey(key, action)) {
+    if (m_bindings.actionForKey(key.sym, action) && !isHandlerAction(action)) {
         letGoAction(action, 1u);
+    } else if (m_keyHandler != nullptr) {
+        m_keyHandler->keyUp(key, m_controls, m_paused);
     }
+}
+
+void GameEngine::setTitleSuffix(const std::string& suffix) {
+    m_titleSuffix = suffix;
+    m_titleChanged = true;
+    if (m_window != nullptr) {
+        refreshTitle();
+    }
+}
+
+std::string GameEngine::getTitle() const {
+    return m_window != nullptr ? SDL_GetWindowTitle(m_window) : "";
 }
 
 void GameEngine::holdAction(Action action, std::uint32_t source) {
@@ -528,12 +518,42 @@ void GameEngine::actionPressed(Action action) {
         case Action::kFullscreen:
             toggleFullscreen();
             break;
+        case Action::kRecord:
+        case Action::kFastForward:
+        case Action::kSlowMotion:
+            toolKey(action, true);
+            break;
         case Action::kMute:
             m_muted = !m_muted;
             break;
+        case Action::kSlot1:
+        case Action::kSlot2:
+        case Action::kSlot3:
+        case Action::kSlot4:
+        case Action::kRewind:
+        case Action::kReload:
+            // The key handler's (see isHandlerAction); pads do not reach the time machine.
         case Action::kCount:
             break;
     }
+}
+
+void GameEngine::toolKey(Action action, bool down) {
+    if (m_toolKeys == nullptr) {
+        return;
+    }
+    const ToolKey key = action == Action::kRecord        ? ToolKey::kRecord
+                        : action == Action::kFastForward ? ToolKey::kFastForward
+                                                         : ToolKey::kSlowMotion;
+    m_toolKeys->onToolKey(key, down);
+}
+
+void GameEngine::setWindowTitle(const char* title) {
+    // The workbench's title names the mode itself, paused included; the time machine's
+    // suffix still follows it.
+    m_benchTitle = title;
+    m_titleChanged = true;
+    refreshTitle();
 }
 
 void GameEngine::actionReleased(Action action) {
@@ -555,6 +575,11 @@ void GameEngine::actionReleased(Action action) {
             break;
         case Action::kShoot:
             m_controls.release(Controls::Key::kShoot);
+            break;
+        case Action::kRecord:
+        case Action::kFastForward:
+        case Action::kSlowMotion:
+            toolKey(action, false);
             break;
         default:
             break;
@@ -657,52 +682,79 @@ void GameEngine::toggleFullscreen() {
 void GameEngine::fitPictureToWindow() {
     const int pictureWidth = kScreenWidth * m_pixelMultiplier;
     const int pictureHeight = kScreenHeight * m_pixelMultiplier;
+    // With a target texture set, SDL reports the texture's size as the output's.
+    SDL_SetRenderTarget(m_renderer, nullptr);
     int width = 0;
     int height = 0;
     SDL_GetRendererOutputSize(m_renderer, &width, &height);
-    const bool scaled = width != pictureWidth || height != pictureHeight;
+    bool scaled = width != pictureWidth || height != pictureHeight;
     if (scaled && m_frame == nullptr) {
-        m_frame = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
-                                    pictureWidth, pictureHeight);
+        // In the window's own format, so the final copy converts nothing.
+        m_frame = SDL_CreateTexture(m_renderer, SDL_GetWindowPixelFormat(m_window),
+                                    SDL_TEXTUREACCESS_TARGET, pictureWidth, pictureHeight);
         if (m_frame == nullptr) {
             // Drawing goes on unscaled in the window's corner.
             std::cerr << "kestrelix: SDL_CreateTexture: " << SDL_GetError() << '\n';
-            return;
+            scaled = false;
+        } else {
+            // Whole multiples only, so nearest sampling keeps every block one colour.
+            SDL_SetTextureScaleMode(m_frame, SDL_ScaleModeNearest);
+            // The picture is opaque: copied, not blended, over the black.
+            SDL_SetTextureBlendMode(m_frame, SDL_BLENDMODE_NONE);
         }
-        // Whole multiples only, so nearest sampling keeps every block one colour.
-        SDL_SetTextureScaleMode(m_frame, SDL_ScaleModeNearest);
     }
+    SDL_SetRenderTarget(m_renderer, scaled ? m_frame : nullptr);
     if (scaled && !m_scaled) {
         // The picture starts black: a level paints its whole view every frame anyway.
-        SDL_SetRenderTarget(m_renderer, m_frame);
         SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
         SDL_RenderClear(m_renderer);
-    } else if (!scaled && m_scaled) {
-        SDL_SetRenderTarget(m_renderer, nullptr);
     }
     m_scaled = scaled;
     // A window smaller than one game pixel per screen pixel still shows the picture, at 1.
     m_scale = std::max(1, std::min(width / kScreenWidth, height / kScreenHeight));
     m_origin =
         SDL_Point{(width - kScreenWidth * m_scale) / 2, (height - kScreenHeight * m_scale) / 2};
+    // The black around the picture: above, below, left and right of it, where there is room.
+    const int pictureBottom = m_origin.y + kScreenHeight * m_scale;
+    const int pictureRight = m_origin.x + kScreenWidth * m_scale;
+    const SDL_Rect sides[] = {
+        {0, 0, width, m_origin.y},
+        {0, pictureBottom, width, height - pictureBottom},
+        {0, m_origin.y, m_origin.x, kScreenHeight * m_scale},
+        {pictureRight, m_origin.y, width - pictureRight, kScreenHeight * m_scale},
+    };
+    m_borderCount = 0;
+    for (const SDL_Rect& side : sides) {
+        if (side.w > 0 && side.h > 0) {
+            m_border[static_cast<std::size_t>(m_borderCount++)] = side;
+        }
+    }
 }
 
 int GameEngine::flipScreen() {
     if (m_scaled) {
-        SDL_SetRenderTarget(m_renderer, nullptr);
-        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
-        SDL_RenderClear(m_renderer);
-        const SDL_Rect to{m_origin.x, m_origin.y, kScreenWidth * m_scale, kScreenHeight * m_scale};
-        SDL_RenderCopy(m_renderer, m_frame, nullptr, &to);
+        presentScaled();
+    } else {
         SDL_RenderPresent(m_renderer);
-        SDL_SetRenderTarget(m_renderer, m_frame);
-        return 0;
     }
-    SDL_RenderPresent(m_renderer);
     if (m_framesBeforeQuit > 0 && --m_framesBeforeQuit == 0) {
         m_quit = true;
     }
     return 0;
+}
+
+void GameEngine::presentScaled() {
+    SDL_SetRenderTarget(m_renderer, nullptr);
+    // Only the border is filled: the picture covers the rest, and a full clear of a large
+    // window costs as much as the copy itself.
+    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+    if (m_borderCount > 0) {
+        SDL_RenderFillRects(m_renderer, m_border.data(), m_borderCount);
+    }
+    const SDL_Rect to{m_origin.x, m_origin.y, kScreenWidth * m_scale, kScreenHeight * m_scale};
+    SDL_RenderCopy(m_renderer, m_frame, nullptr, &to);
+    SDL_RenderPresent(m_renderer);
+    SDL_SetRenderTarget(m_renderer, m_frame);
 }
 
 void GameEngine::saveScreenToBmp(const std::string& path) {

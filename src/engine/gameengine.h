@@ -8,6 +8,9 @@
 
 #include "engine/controls.h"
 #include "engine/keybindings.h"
+#include "engine/keyhandler.h"
+#include "engine/settings.h"
+#include "engine/toolkeys.h"
 #include "engine/videoservice.h"
 
 // The one video service: owns the SDL window and renderer and every image's texture, and
@@ -24,14 +27,11 @@
 // for the largest whole k that fits, centred on black.
 class GameEngine : public VideoService {
   public:
-    // 16 gives a 4096 x 3840 window; more is of no use to any screen and only costs memory.
-    static constexpr int kMaxPixelMultiplier = 16;
+    static constexpr int kMaxPixelMultiplier = Settings::kMaxPixelMultiplier;
     // Controllers beyond this many are not opened; each has two bits of m_holders.
     static constexpr int kMaxPads = 4;
     // Stick travel (of 32767) below which the left stick counts as centred.
     static constexpr int kStickDeadZone = 12000;
-    // Images wider or taller than this are refused before SDL sizes a buffer for them.
-    static constexpr int kMaxBmpSide = 4096;
 
     GameEngine();
     // For tools that render at a chosen size whatever settings.ini says (0 reads it).
@@ -41,9 +41,13 @@ class GameEngine : public VideoService {
     void clearScreen() override;
     void copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) override;
     void copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) override;
+    void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                               std::uint8_t alpha) override;
     void createBitmap(Bitmap& bitmap, int width, int height) override;
     void loadBitmap(Bitmap& bitmap, char const* path) override;
     void unloadBitmap(Bitmap& bitmap) override;
+    // Reads the area back through a drawable image: what counts is what SDL will draw.
+    bool hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) override;
 
     // Once per frame: drains the event queue.
     void handleEvents();
@@ -59,6 +63,17 @@ class GameEngine : public VideoService {
     // Asks to quit once this many more frames have been presented (0: never), so a test
     // can see the game start, reach its first state and end cleanly.
     void quitAfterFrames(int frames) { m_framesBeforeQuit = frames; }
+    // The tools' keys go to this listener (none: they are ignored); not owned.
+    void setToolKeyListener(ToolKeyListener* listener) { m_toolKeys = listener; }
+    // For the tools: a watched script that ends pauses the game on its last frame.
+    void setPaused(bool paused) { m_paused = paused; }
+    void setWindowTitle(const char* title);
+
+    // Keys no binding claims go to this handler (not owned; null: they are ignored).
+    void setKeyHandler(KeyHandler* handler) { m_keyHandler = handler; }
+    // The window title is "Kestrelix" followed by this (say " - rewinding").
+    void setTitleSuffix(const std::string& suffix);
+    std::string getTitle() const;
 
     bool isPaused() const { return m_paused; }
     bool isQuitRequested() const { return m_quit; }
@@ -66,7 +81,11 @@ class GameEngine : public VideoService {
     // Toggled by the mute key; the game's sound follows it.
     bool isMuted() const { return m_muted; }
     const Controls& getControls() const { return m_controls; }
-    int getPixelMultiplier() const { return m_pixelMultiplier; }
+    int getPixelMultiplier() const override { return m_pixelMultiplier; }
+    // The window's title as the engine's state makes it: "Kestrelix", and " - paused"
+    // while paused (a single step counts as paused), so a player who pressed Enter sees
+    // why nothing moves. Parts are added here; it is set only when it changes.
+    std::string windowTitle() const;
     const KeyBindings& getBindings() const { return m_bindings; }
     // How many game-controllers are open.
     int getPadCount() const;
@@ -82,14 +101,20 @@ class GameEngine : public VideoService {
     // pictures); LoadError when the picture cannot be read or written.
     void saveScreenToBmp(const std::string& path);
 
-    // Checks the headers of a BMP file against the file's real size and the limits above,
-    // before SDL believes them; throws LoadError(path, problem) when they do not hold.
+    // Checks the headers of a BMP file (BmpFile) before SDL believes them; throws
+    // LoadError(path, problem) when they do not hold.
     static void checkBmpFile(const char* path, int pixelMultiplier);
 
     GameEngine(const GameEngine&) = delete;
     GameEngine& operator=(const GameEngine&) = delete;
 
   private:
+    // What the window's title shows; the title is rebuilt only when this changes.
+    struct TitleState {
+        bool paused = false;
+        bool operator==(const TitleState& other) const { return paused == other.paused; }
+    };
+    TitleState titleState() const;
     // Destroys the renderer and window that exist and shuts SDL down.
     void releaseSdl();
     [[noreturn]] void failConstruction(const std::string& what, const std::string& problem);
@@ -108,19 +133,26 @@ class GameEngine : public VideoService {
     // without the keyboard.
     void pauseIfWindowLeft();
     void handleKeyDown(const SDL_KeyboardEvent& key);
-    void handleKeyUp(SDL_Keycode key);
+    // The time machine's actions go to the key handler with their key, as bound.
+    static bool isHandlerAction(Action action);
+    void handleKeyUp(const SDL_Keysym& key);
+    // Sets the window's title when the state it shows has changed since the last call.
+    void refreshTitle();
     // A source (the keyboard, a pad's buttons, a pad's stick) starts or stops holding an
     // action; the action acts only when the first source takes it and the last lets go.
     void holdAction(Action action, std::uint32_t source);
     void letGoAction(Action action, std::uint32_t source);
     void actionPressed(Action action);
     void actionReleased(Action action);
+    // The tools' actions go to the listener, down and up.
+    void toolKey(Action action, bool down);
     void openPad(int deviceIndex);
     void closePad(SDL_JoystickID id);
     void moveStick(Pad& pad, int slot, SDL_GameControllerAxis axis, int value);
     Pad* findPad(SDL_JoystickID id, int& slot);
     // Decides between drawing straight to the window and drawing through m_frame.
     void fitPictureToWindow();
+    void presentScaled();
     // Where the frame's drawing goes: the window, or the frame texture when scaled.
     SDL_Texture* frameTarget() const { return m_scaled ? m_frame : nullptr; }
     SDL_Surface* enlarge(SDL_Surface* source) const;
@@ -138,6 +170,8 @@ class GameEngine : public VideoService {
     bool m_scaled = false;
     int m_scale = 1;
     SDL_Point m_origin{0, 0};
+    std::array<SDL_Rect, 4> m_border{};
+    int m_borderCount = 0;
     Controls m_controls;
     KeyBindings m_bindings;
     // Per action, one bit for each source holding it: bit 0 the keyboard, then two per pad.
@@ -147,6 +181,14 @@ class GameEngine : public VideoService {
     // The picture at the starting size, made when the window first leaves that size.
     SDL_Texture* m_frame = nullptr;
     SDL_Renderer* m_renderer = nullptr;
-    // Kept only to be destroyed: nothing else needs the window.
+    // For fullscreen and its size; destroyed last.
     SDL_Window* m_window = nullptr;
+    KeyHandler* m_keyHandler = nullptr;
+    TitleState m_titleState;
+    // What the workbench adds to the title ("- rewinding", a reload error); set rarely.
+    std::string m_titleSuffix;
+    // The whole title as the workbench last set it; empty until it does.
+    std::string m_benchTitle;
+    bool m_titleChanged = false;
+    ToolKeyListener* m_toolKeys = nullptr;
 };

@@ -52,7 +52,16 @@ const std::array<KeyBindings::Row, KeyBindings::kActionCount>& KeyBindings::tabl
         {Action::kStep, "step", "Tab", "back"},
         {Action::kMenu, "menu", "Escape", ""},
         {Action::kFullscreen, "fullscreen", "F11", ""},
+        {Action::kRecord, "record", "F9", ""},
+        {Action::kFastForward, "fastForward", "F6", ""},
+        {Action::kSlowMotion, "slowMotion", "F7", ""},
         {Action::kMute, "mute", "M", ""},
+        {Action::kSlot1, "slot1", "F1", ""},
+        {Action::kSlot2, "slot2", "F2", ""},
+        {Action::kSlot3, "slot3", "F3", ""},
+        {Action::kSlot4, "slot4", "F4", ""},
+        {Action::kRewind, "rewind", "Backspace", ""},
+        {Action::kReload, "reload", "F5", ""},
     }};
     return rows;
 }

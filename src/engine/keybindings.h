@@ -26,7 +26,17 @@ class KeyBindings {
         kStep,
         kMenu,
         kFullscreen,
+        kRecord,
+        kFastForward,
+        kSlowMotion,
         kMute,
+        // The time machine's: handed to the engine's key handler, not to the input record.
+        kSlot1,
+        kSlot2,
+        kSlot3,
+        kSlot4,
+        kRewind,
+        kReload,
         kCount
     };
     static constexpr int kActionCount = static_cast<int>(Action::kCount);

@@ -1,5 +1,7 @@
 #include <SDL.h>
 
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -13,8 +15,11 @@
 #include "engine/mainloop.h"
 #include "engine/mixeraudio.h"
 #include "engine/servicelocator.h"
+#include "engine/timemachinekeys.h"
 #include "states/gamestatemanager.h"
 #include "states/soundobserver.h"
+#include "states/timemachine.h"
+#include "states/workbench.h"
 
 namespace {
 
@@ -32,6 +37,24 @@ int parseFrameCount(const CommandLine& commandLine, const char* option) {
     return std::stoi(text);
 }
 
+// A character file named on the command line (--ghost, --character): the user's own file
+// where they started the game, else a character of the data folder. Checked here, so a
+// typo stops the game before the menu rather than when a level starts. Empty stays empty.
+std::string characterFile(const CommandLine& commandLine, const char* option, const char* what) {
+    const std::string given = commandLine.value(option);
+    if (given.empty()) {
+        return given;
+    }
+    const std::string own = DataFolder::fromStartFolder(given);
+    if (std::ifstream(own)) {
+        return own;
+    }
+    if (!std::ifstream(given)) {
+        throw LoadError(given, std::string("cannot be opened (") + what + ")");
+    }
+    return given;
+}
+
 }  // namespace
 
 // SDL renames this to SDL_main where its own start-up code must run first.
@@ -47,7 +70,22 @@ int main(int argc, char* argv[]) {
             return 0;
         }
         const int quitAfter = parseFrameCount(commandLine, "--quit-after");
+        if (commandLine.has("--play") &&
+            (commandLine.has("--level") || commandLine.has("--character"))) {
+            throw CommandLineError(
+                "--play starts in the level and character of its script; "
+                "--level and --character cannot be added");
+        }
+        // New recordings go to the folder the game was started in, as the paths given on
+        // the command line already do, whatever the data folder is.
+        Workbench::Options benchOptions;
+        benchOptions.startFolder = std::filesystem::current_path();
+        benchOptions.recordPath = commandLine.value("--record");
+        benchOptions.playPath = commandLine.value("--play");
         DataFolder::enter(commandLine.value("--data"));
+        const std::string ghost = characterFile(commandLine, "--ghost", "the --ghost character");
+        const std::string character =
+            characterFile(commandLine, "--character", "the --character file");
 
         auto engine = std::make_unique<GameEngine>();
         engine->setPauseOnFocusLoss(commandLine.has("--pause-on-focus-loss"));
@@ -61,20 +99,33 @@ int main(int argc, char* argv[]) {
         if (commandLine.has("--level") || commandLine.has("--character")) {
             // The same hand-over as a confirm in the menu: the level replaces the menu
             // at the first update.
-            const std::string level = commandLine.value(
-                "--level", manager->getInitMessage(GameStateManager::InitMessageId::kLevel));
-            const std::string character = commandLine.value(
-                "--character", manager->getInitMessage(GameStateManager::InitMessageId::kVoltbot));
-            manager->setInitMessage(GameStateManager::InitMessageId::kLevel, level.c_str());
-            manager->setInitMessage(GameStateManager::InitMessageId::kVoltbot, character.c_str());
+            using Id = GameStateManager::InitMessageId;
+            const std::string level =
+                commandLine.value("--level", manager->getInitMessage(Id::kLevel));
+            manager->setInitMessage(Id::kLevel, level.c_str());
+            if (!character.empty()) {
+                manager->setInitMessage(Id::kVoltbot, character.c_str());
+            }
             manager->setNextState();
         }
+        manager->setGhostCharacter(ghost);
+        // Savestates, rewind and reload sit between the loop and the manager; recording,
+        // watching and the speed keys beside the loop.
+        auto timeMachine = std::make_unique<TimeMachine>(*manager);
+        TimeMachineKeys timeMachineKeys(*timeMachine, *engine);
+        engine->setKeyHandler(&timeMachineKeys);
+        auto workbench = std::make_unique<Workbench>(*manager, benchOptions);
+        engine->setToolKeyListener(workbench.get());
+        timeMachine->setObserver(workbench.get());
 
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
         const auto afterFrame = [&] {
             audio->setMuted(engine->isMuted());
+            // Fast-forwarded frames would sound every effect of four updates at once, and
+            // stepping back through time replays no sounds.
+            sound.setQuiet(workbench->isFastForwarding() || timeMachine->isRewinding());
             sound.afterFrame(*manager, !engine->isPaused(),
                              engine->isPaused() || engine->isStepPending());
         };
@@ -84,14 +135,20 @@ int main(int argc, char* argv[]) {
             const auto microseconds = [] {
                 return SDL_GetPerformanceCounter() * 1000000 / SDL_GetPerformanceFrequency();
             };
-            ReportingManager reporting(*manager, report, microseconds,
+            ReportingManager reporting(*timeMachine, report, microseconds,
                                        [] { return SDL_GetTicks(); });
-            status = runMainLoop(*engine, reporting, pacer, afterFrame);
+            status = runMainLoop(*engine, reporting, pacer, *workbench, afterFrame);
         } else {
-            status = runMainLoop(*engine, *manager, pacer, afterFrame);
+            status = runMainLoop(*engine, *timeMachine, pacer, *workbench, afterFrame);
         }
 
-        // The states release their pictures through the engine, so they go first.
+        // A recording in progress gets its last span; the states release their pictures
+        // through the engine, so they go before it.
+        engine->setToolKeyListener(nullptr);
+        engine->setKeyHandler(nullptr);
+        timeMachine->setObserver(nullptr);
+        workbench.reset();
+        timeMachine.reset();
         manager.reset();
         ServiceLocator::provideVideoService(nullptr);
         audio.reset();

@@ -15,11 +15,13 @@ constexpr int kMaxSignificantDigits = 10;
 constexpr long long kPowersOfTen[kMaxSignificantDigits] = {
     1LL, 10LL, 100LL, 1000LL, 10000LL, 100000LL, 1000000LL, 10000000LL, 100000000LL, 1000000000LL};
 
+// A cell of 0 pixels draws every text invisible (the menu, the ready message, the
+// overlay), so a font must have cells of at least one pixel.
 int readCharacterSize(const IniDictionary& dictionary, const char* key) {
     const int value = dictionary.getIntValue(key, "Properties", 0);
-    if (value < 0 || value > kMaxCharacterSize) {
-        throw LoadError(dictionary.path(), std::string("[Properties] ") + key + " = " +
-                                               std::to_string(value) + " is outside 0.." +
+    if (value < 1 || value > kMaxCharacterSize) {
+        throw LoadError(dictionary.path(), dictionary.describe(key, "Properties") +
+                                               " is outside 1.." +
                                                std::to_string(kMaxCharacterSize));
     }
     return value;
@@ -27,7 +29,7 @@ int readCharacterSize(const IniDictionary& dictionary, const char* key) {
 
 }  // namespace
 
-Font::Font(const char* path) : m_dictionary(path) {
+Font::Font(const char* path) : m_dictionary(path, IniDictionary::kRequired) {
     // The sizes are checked before the sheet is loaded, so a refused font leaks nothing.
     const int height = readCharacterSize(m_dictionary, "characterHeight");
     const int width = readCharacterSize(m_dictionary, "characterWidth");

@@ -24,8 +24,7 @@ int readInRange(const IniDictionary& dictionary, const char* key, const char* se
                 int max) {
     const int value = dictionary.getIntValue(key, section, 0);
     if (value < min || value > max) {
-        throw LoadError(dictionary.path(), "[" + std::string(section) + "] " + key + " = " +
-                                               std::to_string(value) + " is outside " +
+        throw LoadError(dictionary.path(), dictionary.describe(key, section) + " is outside " +
                                                std::to_string(min) + ".." + std::to_string(max));
     }
     return value;
@@ -116,15 +115,24 @@ void Sprite::update() {
 }
 
 void Sprite::draw(int x, int y, int sheetIndex) {
+    draw(x, y, sheetIndex, 255);
+}
+
+void Sprite::draw(int x, int y, int sheetIndex, std::uint8_t alpha) {
     if (m_animationsAmount == 0 || sheetIndex < 0 || sheetIndex >= m_spritesheetsAmount) {
         return;
     }
     const Animation& animation = m_animations[static_cast<std::size_t>(m_currentAnimationIndex)];
     const int spriteIndex =
         animation.frames[static_cast<std::size_t>(m_currentAnimationFrame)].spriteIndex;
-    ServiceLocator::getVideoService()->copyToScreen(
-        m_spritesheets[static_cast<std::size_t>(sheetIndex)], x + m_xOffset, y + m_yOffset,
-        &m_sprites[static_cast<std::size_t>(spriteIndex)]);
+    Bitmap& sheet = m_spritesheets[static_cast<std::size_t>(sheetIndex)];
+    Rect* picture = &m_sprites[static_cast<std::size_t>(spriteIndex)];
+    VideoService* video = ServiceLocator::getVideoService();
+    if (alpha == 255) {
+        video->copyToScreen(sheet, x + m_xOffset, y + m_yOffset, picture);
+    } else {
+        video->copyToScreenWithAlpha(sheet, x + m_xOffset, y + m_yOffset, picture, alpha);
+    }
 }
 
 void Sprite::setCurrentAnimationIndex(int index) {
@@ -143,6 +151,33 @@ void Sprite::setForwardBackwardAnimationOrder() {
 
 void Sprite::resetCurrentAnimationFrameDuration() {
     m_currentAnimationFrameDuration = 0;
+}
+
+Sprite::Snapshot Sprite::snapshot() const {
+    return {m_currentAnimationIndex, m_currentAnimationFrame, m_currentAnimationFrameDuration,
+            m_forwardBackwardStep, m_animate == &Sprite::animateForwardBackward ? 1 : 0};
+}
+
+void Sprite::restore(const Snapshot& snapshot) {
+    m_currentAnimationIndex = snapshot.animationIndex;
+    m_currentAnimationFrame = snapshot.frame;
+    m_currentAnimationFrameDuration = snapshot.frameDuration;
+    m_forwardBackwardStep = snapshot.forwardBackwardStep;
+    m_animate = snapshot.forwardBackwardOrder != 0 ? &Sprite::animateForwardBackward
+                                                   : &Sprite::animateForward;
+}
+
+bool Sprite::accepts(const Snapshot& snapshot) const {
+    if (m_animationsAmount == 0) {
+        return snapshot.animationIndex == 0 && snapshot.frame == 0;
+    }
+    if (snapshot.animationIndex < 0 || snapshot.animationIndex >= m_animationsAmount) {
+        return false;
+    }
+    const Animation& animation = m_animations[static_cast<std::size_t>(snapshot.animationIndex)];
+    return snapshot.frame >= 0 && snapshot.frame < animation.nFrames &&
+           (snapshot.forwardBackwardStep == 1 || snapshot.forwardBackwardStep == -1) &&
+           (snapshot.forwardBackwardOrder == 0 || snapshot.forwardBackwardOrder == 1);
 }
 
 bool Sprite::countCurrentFrame(const Animation& animation) {

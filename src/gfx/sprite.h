@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "engine/videoservice.h"
@@ -15,6 +16,16 @@ class IniDictionary;
 // it is read, so update and draw never leave their arrays.
 class Sprite {
   public:
+    // The animation position: everything update and the setters change. Plain 32-bit
+    // fields only, so any copy of it is a complete, comparable value.
+    struct Snapshot {
+        std::int32_t animationIndex;
+        std::int32_t frame;
+        std::int32_t frameDuration;
+        std::int32_t forwardBackwardStep;
+        std::int32_t forwardBackwardOrder;  // 1 while update plays back and forth
+    };
+
     explicit Sprite(IniDictionary& dictionary);
     ~Sprite();
     Sprite(const Sprite&) = delete;
@@ -24,11 +35,19 @@ class Sprite {
     // Draws the current picture from the given sheet at (x + xOffset, y + yOffset).
     // A sheet index outside the sheets draws nothing.
     void draw(int x, int y, int sheetIndex);
+    // The same, blended at the given opacity (255: opaque, drawn exactly like draw).
+    void draw(int x, int y, int sheetIndex, std::uint8_t alpha);
     // Switches and restarts in the forward order; does nothing for the current index.
     // An index outside the animations is ignored.
     void setCurrentAnimationIndex(int index);
     void setForwardBackwardAnimationOrder();
     void resetCurrentAnimationFrameDuration();
+
+    Snapshot snapshot() const;
+    // Puts the animation back where a snapshot of this sprite found it.
+    void restore(const Snapshot& snapshot);
+    // Whether a snapshot (for instance one read from a file) names a frame this sprite has.
+    bool accepts(const Snapshot& snapshot) const;
 
     int getCurrentAnimationIndex() const { return m_currentAnimationIndex; }
     int getCurrentAnimationFrame() const { return m_currentAnimationFrame; }

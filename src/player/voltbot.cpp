@@ -37,29 +37,35 @@ constexpr int kAnimTransforming = 9;
 constexpr long long kMaxSpeed = 256LL * kOne;  // 256 pixels per frame
 constexpr long long kMaxPixels = 4096;         // offsets and positions within a screen
 
-long long checked(const IniDictionary& dictionary, const char* key, const char* section,
-                  long long value, long long limit) {
+int readBounded(const IniDictionary& dictionary, const char* key, const char* section,
+                long long limit) {
+    const int value = dictionary.getIntValue(key, section, 0);
     if (value < -limit || value > limit) {
-        throw LoadError(dictionary.path(),
-                        std::string("[") + section + "] " + key + " = " + std::to_string(value) +
-                            " is outside -" + std::to_string(limit) + ".." + std::to_string(limit));
+        throw LoadError(dictionary.path(), dictionary.describe(key, section) + " is outside -" +
+                                               std::to_string(limit) + ".." +
+                                               std::to_string(limit));
     }
     return value;
 }
 
-int readBounded(const IniDictionary& dictionary, const char* key, const char* section,
-                long long limit) {
-    return static_cast<int>(
-        checked(dictionary, key, section, dictionary.getIntValue(key, section, 0), limit));
-}
-
 // A configured speed is an "Int" and a "Fraction" key, combined as Int * 256 + Fraction.
+// A refusal names both keys as the file writes them, not the combined sub-pixel number.
 int readSpeed(IniDictionary& dictionary, const char* intKey, const char* fractionKey,
               const char* section) {
     const long long speed =
         static_cast<long long>(dictionary.getIntValue(intKey, section, 0)) * kOne +
         dictionary.getIntValue(fractionKey, section, 0);
-    return static_cast<int>(checked(dictionary, intKey, section, speed, kMaxSpeed));
+    if (speed < -kMaxSpeed || speed > kMaxSpeed) {
+        std::string keys = dictionary.describe(intKey, section);
+        if (dictionary.hasKey(fractionKey, section)) {
+            keys += std::string(", ") + fractionKey + " = " +
+                    dictionary.getCStringValue(fractionKey, section, "");
+        }
+        throw LoadError(dictionary.path(),
+                        keys + ": faster than 256 pixels a frame (Int * 256 + Fraction is " +
+                            std::to_string(speed) + "/256)");
+    }
+    return static_cast<int>(speed);
 }
 
 bool anyBodyProbe(const LadderSonar& s) {
@@ -192,7 +198,15 @@ void Voltbot::readConfiguration(IniDictionary& d) {
     m_boundingBoxYOffset = readBounded(d, "yOffset", box, kMaxPixels);
     refreshBoundingBoxX();
     refreshBoundingBoxY();
-    // Sizes are 16-bit in a Rect; larger values are truncated like the box stores them.
+    // Sizes are 16-bit in a Rect; larger values are truncated like the box stores them. A
+    // box without width or height collides with nothing and stands inside the floor.
+    for (const char* key : {"width", "height"}) {
+        if (d.getIntValue(key, box, 0) < 1) {
+            throw LoadError(d.path(), d.describe(key, box) +
+                                          ": a bounding box needs at least one pixel, or the "
+                                          "player stands inside the floor");
+        }
+    }
     m_boundingBox.w = static_cast<std::uint16_t>(d.getIntValue("width", box, 0));
     m_boundingBox.h = static_cast<std::uint16_t>(d.getIntValue("height", box, 0));
 }
@@ -916,6 +930,16 @@ void Voltbot::reset() {
 }
 
 void Voltbot::draw(Camera& camera) {
+    drawSprite(camera, 255);
+
+    for (Bullet& bullet : m_bullets) {
+        bullet.draw(m_bulletBitmap, camera);
+    }
+
+    m_debugInfo.draw(m_x, m_y, m_xSpeed, m_ySpeed, ladderBits(m_ladderSonar));
+}
+
+void Voltbot::drawSprite(Camera& camera, std::uint8_t alpha) {
     int sheet = 0;
     if (m_direction == Direction::kRight) {
         sheet = m_shooting ? 2 : 0;
@@ -927,17 +951,13 @@ void Voltbot::draw(Camera& camera) {
     const int c = m_invincibleFrameCounter;
     if ((c & 1) == ((c >> 1) & 1)) {
         m_sprite->draw(camera.getScreenMappedXCoordinate(pixel(m_x)),
-                       camera.getScreenMappedYCoordinate(pixel(m_y)), sheet);
+                       camera.getScreenMappedYCoordinate(pixel(m_y)), sheet, alpha);
     }
+}
 
-    for (Bullet& bullet : m_bullets) {
-        bullet.draw(m_bulletBitmap, camera);
-    }
-
-    const int ladderBits = (m_ladderSonar.belowFeet ? 1 : 0) + (m_ladderSonar.atFeet ? 2 : 0) +
-                           (m_ladderSonar.atMiddle ? 4 : 0) + (m_ladderSonar.atHead ? 8 : 0) +
-                           (m_ladderSonar.aboveHead ? 16 : 0);
-    m_debugInfo.draw(m_x, m_y, m_xSpeed, m_ySpeed, ladderBits);
+int Voltbot::ladderBits(const LadderSonar& sonar) {
+    return (sonar.belowFeet ? 1 : 0) + (sonar.atFeet ? 2 : 0) + (sonar.atMiddle ? 4 : 0) +
+           (sonar.atHead ? 8 : 0) + (sonar.aboveHead ? 16 : 0);
 }
 
 Rect* Voltbot::getBoundingBox() {
@@ -986,6 +1006,121 @@ Voltbot::State Voltbot::getState() const {
         }
     }
     return State::kTransforming;
+}
+
+Voltbot::StateHandler Voltbot::handlerOf(State state) {
+    switch (state) {
+        case State::kStanding:
+            return &Voltbot::standingStateHandler;
+        case State::kAccelerating:
+            return &Voltbot::acceleratingStateHandler;
+        case State::kRunning:
+            return &Voltbot::runningStateHandler;
+        case State::kDecelerating:
+            return &Voltbot::deceleratingStateHandler;
+        case State::kJumping:
+            return &Voltbot::jumpingStateHandler;
+        case State::kLanding:
+            return &Voltbot::landingStateHandler;
+        case State::kClimbing:
+            return &Voltbot::climbingStateHandler;
+        case State::kReeling:
+            return &Voltbot::reelingStateHandler;
+        case State::kTeleporting:
+            return &Voltbot::teleportingStateHandler;
+        case State::kTransforming:
+            break;
+    }
+    return &Voltbot::transformingStateHandler;
+}
+
+Voltbot::Snapshot Voltbot::snapshot() const {
+    Snapshot s{};
+    s.x = m_x;
+    s.y = m_y;
+    s.xSpeed = m_xSpeed;
+    s.ySpeed = m_ySpeed;
+    s.direction = m_direction;
+    s.destroyed = m_destroyed ? 1 : 0;
+    s.invincible = m_invincible ? 1 : 0;
+    s.scrolling = m_scrolling ? 1 : 0;
+    s.shooting = m_shooting ? 1 : 0;
+    s.movementMode = m_movementMode;
+    s.stateFrameCounter = m_stateFrameCounter;
+    s.shootingFrameCounter = m_shootingFrameCounter;
+    s.invincibleFrameCounter = m_invincibleFrameCounter;
+    s.teleportStopPosY = m_teleportStopPosY;
+    s.state = static_cast<std::int32_t>(getState());
+    // Reeling is the only transition that waits for the next frame (receiveDamage).
+    s.pendingTransition = m_pendingTransition != nullptr ? 1 : 0;
+    s.yCollisionResponse = m_yCollisionResponse;
+    s.ladderSonar = ladderBits(m_ladderSonar);
+    s.boundingBox = m_boundingBox;
+    for (int i = 0; i < kBulletCount; ++i) {
+        s.bullets[i] = m_bullets[static_cast<std::size_t>(i)].snapshot();
+    }
+    s.sprite = m_sprite->snapshot();
+    return s;
+}
+
+void Voltbot::restore(const Snapshot& s) {
+    m_x = s.x;
+    m_y = s.y;
+    m_xSpeed = s.xSpeed;
+    m_ySpeed = s.ySpeed;
+    m_direction = static_cast<Direction::type>(s.direction);
+    m_destroyed = s.destroyed != 0;
+    m_invincible = s.invincible != 0;
+    m_scrolling = s.scrolling != 0;
+    m_shooting = s.shooting != 0;
+    m_movementMode = static_cast<MovementMode::type>(s.movementMode);
+    m_stateFrameCounter = s.stateFrameCounter;
+    m_shootingFrameCounter = s.shootingFrameCounter;
+    m_invincibleFrameCounter = s.invincibleFrameCounter;
+    m_teleportStopPosY = s.teleportStopPosY;
+    m_stateHandler = handlerOf(static_cast<State>(s.state));
+    m_pendingTransition = s.pendingTransition != 0 ? &Voltbot::onReeling : nullptr;
+    m_yCollisionResponse = static_cast<YCollisionResponse::type>(s.yCollisionResponse);
+    m_ladderSonar.belowFeet = (s.ladderSonar & 1) != 0;
+    m_ladderSonar.atFeet = (s.ladderSonar & 2) != 0;
+    m_ladderSonar.atMiddle = (s.ladderSonar & 4) != 0;
+    m_ladderSonar.atHead = (s.ladderSonar & 8) != 0;
+    m_ladderSonar.aboveHead = (s.ladderSonar & 16) != 0;
+    m_boundingBox = s.boundingBox;
+    for (int i = 0; i < kBulletCount; ++i) {
+        m_bullets[static_cast<std::size_t>(i)].restore(s.bullets[i]);
+    }
+    m_sprite->restore(s.sprite);
+}
+
+bool Voltbot::accepts(const Snapshot& s) const {
+    const auto inRange = [](std::int32_t value, int low, int high) {
+        return value >= low && value <= high;
+    };
+    const auto isFlag = [](std::int32_t value) { return value == 0 || value == 1; };
+    // Far beyond any map or tuning, close enough that no frame's arithmetic can overflow.
+    constexpr int kMaxPosition = 1 << 28;
+    constexpr int kMaxSnapshotSpeed = static_cast<int>(4 * kMaxSpeed);
+    if (!inRange(s.x, -kMaxPosition, kMaxPosition) || !inRange(s.y, -kMaxPosition, kMaxPosition) ||
+        !inRange(s.xSpeed, -kMaxSnapshotSpeed, kMaxSnapshotSpeed) ||
+        !inRange(s.ySpeed, -kMaxSnapshotSpeed, kMaxSnapshotSpeed)) {
+        return false;
+    }
+    for (const Bullet::Snapshot& bullet : s.bullets) {
+        if (!inRange(bullet.direction, Direction::kNone, Direction::kRight) ||
+            !isFlag(bullet.active)) {
+            return false;
+        }
+    }
+    return inRange(s.direction, Direction::kNone, Direction::kRight) && isFlag(s.destroyed) &&
+           isFlag(s.invincible) && isFlag(s.scrolling) && isFlag(s.shooting) &&
+           inRange(s.movementMode, MovementMode::kOnGround, MovementMode::kTransforming) &&
+           inRange(s.state, static_cast<int>(State::kStanding),
+                   static_cast<int>(State::kTransforming)) &&
+           isFlag(s.pendingTransition) &&
+           inRange(s.yCollisionResponse, YCollisionResponse::kRising, YCollisionResponse::kHalt) &&
+           inRange(s.ladderSonar, 0, 31) && s.boundingBox.w == m_boundingBox.w &&
+           s.boundingBox.h == m_boundingBox.h && m_sprite->accepts(s.sprite);
 }
 
 void Voltbot::refreshBoundingBoxX() {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 
 #include "engine/controls.h"
 #include "engine/direction.h"
 #include "engine/videoservice.h"
 #include "gfx/debuginfo.h"
+#include "gfx/sprite.h"
 #include "world/bullet.h"
 #include "world/collider.h"
 #include "world/map.h"
@@ -15,7 +17,6 @@
 class Camera;
 class IniDictionary;
 class Level;
-class Sprite;
 
 // The coarse physical situation of the player; the numbers are stored and compared.
 struct MovementMode {
@@ -66,6 +67,34 @@ class Voltbot {
     static constexpr int kSheetsNeeded = 4;  // right, left, and both while shooting
     static constexpr int kBulletCount = 3;
 
+    // Everything update, receiveDamage, reset and the scroll notifications change: with
+    // the configuration read at construction, it decides every later frame. The state
+    // handler and a pending transition are kept as indices into fixed tables, so a
+    // snapshot means the same in another run of the same build.
+    struct Snapshot {
+        std::int32_t x;
+        std::int32_t y;
+        std::int32_t xSpeed;
+        std::int32_t ySpeed;
+        std::int32_t direction;
+        std::int32_t destroyed;
+        std::int32_t invincible;
+        std::int32_t scrolling;
+        std::int32_t shooting;
+        std::int32_t movementMode;
+        std::int32_t stateFrameCounter;
+        std::int32_t shootingFrameCounter;
+        std::int32_t invincibleFrameCounter;
+        std::int32_t teleportStopPosY;
+        std::int32_t state;              // a State, the handler that runs
+        std::int32_t pendingTransition;  // 0 none, 1 reeling
+        std::int32_t yCollisionResponse;
+        std::int32_t ladderSonar;  // belowFeet 1, atFeet 2, atMiddle 4, atHead 8, aboveHead 16
+        Rect boundingBox;
+        Bullet::Snapshot bullets[kBulletCount];
+        Sprite::Snapshot sprite;
+    };
+
     Voltbot(IniDictionary& dictionary, Level* level, Map* map);
     ~Voltbot();
     Voltbot(const Voltbot&) = delete;
@@ -73,6 +102,9 @@ class Voltbot {
 
     void update(Controls controls, Camera& camera);
     void draw(Camera& camera);
+    // Only the robot's picture (no bullets, no overlay), at the given opacity: what the
+    // ghost of a second run shows. draw() shows the same picture opaque.
+    void drawSprite(Camera& camera, std::uint8_t alpha);
     void reset();
     void receiveDamage();
     void onScrollingStart();
@@ -83,6 +115,12 @@ class Voltbot {
     int getX() const;
     int getY() const;
     bool isDestroyed() const;
+
+    Snapshot snapshot() const;
+    void restore(const Snapshot& snapshot);
+    // Whether every enumerated field of a snapshot (for instance one read from a file)
+    // names something this player has.
+    bool accepts(const Snapshot& snapshot) const;
 
     // Raw values for tests and tools.
     int getXPosition() const { return m_x; }
@@ -151,6 +189,8 @@ class Voltbot {
     void refreshBoundingBoxX();
     void refreshBoundingBoxY();
     void setAnimation(int index);
+    static int ladderBits(const LadderSonar& sonar);
+    static StateHandler handlerOf(State state);
 
     int m_x = 0;
     int m_y = 0;

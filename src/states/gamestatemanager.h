@@ -11,6 +11,8 @@
 // choice for the way back. A requested switch
 // happens at the start of the next update, never while the old state is running: the
 // old state is destroyed before the new one is created.
+class Ghost;
+
 class GameStateManager {
   public:
     struct InitMessageId {
@@ -34,8 +36,15 @@ class GameStateManager {
     void setMenuChoice(int levelIndex, int voltbotIndex);
     int getMenuLevelIndex() const { return m_menuLevelIndex; }
     int getMenuVoltbotIndex() const { return m_menuVoltbotIndex; }
+    // Loads the current level again from the files as they are now and puts it in place of
+    // the running one, which is kept when loading throws (LoadError passes through).
+    void reloadLevel();
     void setInitMessage(InitMessageId::type id, const char* text);
     std::string getInitMessage(InitMessageId::type id) const;
+    // With a character file, every level the manager creates gets a ghost of that
+    // character, created, fed and destroyed with it. Empty: no ghost.
+    void setGhostCharacter(const std::string& characterPath) { m_ghostCharacter = characterPath; }
+    Ghost* getGhost() const { return m_ghost.get(); }
 
     // For tests and tools: the state being played.
     GameState* getCurrentState() const { return m_currentState.get(); }
@@ -55,4 +64,6 @@ class GameStateManager {
     int m_menuVoltbotIndex = 0;
     std::string m_initMessages[kInitMessageCount];
     std::unique_ptr<GameState> m_currentState;
+    std::string m_ghostCharacter;
+    std::unique_ptr<Ghost> m_ghost;
 };

@@ -1,14 +1,16 @@
 #include "states/level.h"
 
-#include <iostream>
+#include <algorithm>
 #include <string>
 
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "config/loadwarnings.h"
 #include "engine/servicelocator.h"
 #include "gfx/font.h"
 #include "player/voltbot.h"
 #include "states/gamestatemanager.h"
+#include "states/ghost.h"
 #include "world/enemy.h"
 #include "world/map.h"
 
@@ -25,23 +27,22 @@ int atLeastOneFrame(const IniDictionary& character, const char* key, const char*
     if (value >= 1) {
         return value;
     }
-    std::cerr << "kestrelix: " << character.path() << ": " << key << " is " << value
-              << ", using 1\n";
+    LoadWarnings::warn(character.path(),
+                       character.describe(key, section) + " is less than one frame, using 1");
     return 1;
 }
 
 }  // namespace
 
-Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
-    const std::string levelName =
-        m_gameStateManager->getInitMessage(GameStateManager::InitMessageId::kLevel);
-    const std::string characterPath =
-        m_gameStateManager->getInitMessage(GameStateManager::InitMessageId::kVoltbot);
+Level::Level(GameStateManager* manager)
+    : Level(manager->getInitMessage(GameStateManager::InitMessageId::kLevel),
+            manager->getInitMessage(GameStateManager::InitMessageId::kVoltbot)) {
+    m_gameStateManager = manager;
+}
 
-    IniDictionary levels("levels.ini");
-    if (!levels.wasRead()) {
-        throw LoadError("levels.ini", "cannot be opened");
-    }
+Level::Level(const std::string& levelName, const std::string& characterPath)
+    : m_gameStateManager(nullptr) {
+    IniDictionary levels("levels.ini", IniDictionary::kRequired);
     if (!levels.hasSection(levelName.c_str())) {
         throw LoadError("levels.ini", "no section [" + levelName + "] for the chosen level");
     }
@@ -51,16 +52,13 @@ Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
         createReadyBitmap(readyMessage);
         m_map = std::make_unique<Map>(levelName.c_str(), levels);
 
-        IniDictionary character(characterPath.c_str());
-        if (!character.wasRead()) {
-            throw LoadError(characterPath, "cannot be opened");
-        }
+        IniDictionary character(characterPath.c_str(), IniDictionary::kRequired);
         // ready may be 0: the first ready phase is then skipped (and the one after a
         // restart lasts one frame). Below that it would never end.
         m_readyDuration = character.getIntValue("ready", "Durations", 0);
         if (m_readyDuration < 0) {
-            std::cerr << "kestrelix: " << character.path() << ": ready is " << m_readyDuration
-                      << ", using 1\n";
+            LoadWarnings::warn(character.path(),
+                               character.describe("ready", "Durations") + " is negative, using 1");
             m_readyDuration = 1;
         }
         m_readyBlinkInterval = atLeastOneFrame(character, "displayInterval", "ReadyMessage");
@@ -71,9 +69,8 @@ Level::Level(GameStateManager* manager) : m_gameStateManager(manager) {
         // More than a screen a frame is no scroll; the bound also keeps the view's
         // arithmetic far from overflowing.
         if (m_scrollSpeed < -Map::kScreenHeight || m_scrollSpeed > Map::kScreenHeight) {
-            throw LoadError(characterPath,
-                            "[ScrollConstants] verticalSpeed = " + std::to_string(m_scrollSpeed) +
-                                " is outside -240..240");
+            throw LoadError(characterPath, character.describe("verticalSpeed", "ScrollConstants") +
+                                               " is outside -240..240");
         }
         const int startPosTop = character.getIntValue("startPosTop", "ScrollConstants", 0);
         const int startPosBottom =
@@ -105,10 +102,14 @@ Level::~Level() {
 
 void Level::createReadyBitmap(const std::string& message) {
     Font font("font.ini");
-    m_readyWidth = font.m_characterWidth * static_cast<int>(message.size());
-    if (m_readyWidth > kScreenWidth) {
-        throw LoadError("levels.ini", "readyMessage \"" + message + "\" is wider than the screen");
-    }
+    const long long width = static_cast<long long>(font.m_characterWidth) * message.size();
+    // Centred on the screen, a message wider than it starts left of it and is clipped;
+    // only the part on the screen is made, so any length costs at most one screen row.
+    const long long start = kScreenCentreX - width / 2;
+    const long long left = std::max(start, 0LL);
+    const long long right = std::min(start + width, static_cast<long long>(kScreenWidth));
+    m_readyX = static_cast<int>(left);
+    m_readyWidth = static_cast<int>(std::max(right - left, 0LL));
     // An empty message shows nothing; no zero-sized image is made for it.
     if (m_readyWidth <= 0 || font.m_characterHeight <= 0) {
         m_readyWidth = 0;
@@ -116,7 +117,7 @@ void Level::createReadyBitmap(const std::string& message) {
     }
     VideoService* video = ServiceLocator::getVideoService();
     video->createBitmap(m_readyBitmap, m_readyWidth, font.m_characterHeight);
-    font.drawTextOnBitmap(message, m_readyBitmap, 0, 0);
+    font.drawTextOnBitmap(message, m_readyBitmap, static_cast<int>(start - left), 0);
 }
 
 void Level::releaseReadyBitmap() {
@@ -208,21 +209,62 @@ void Level::draw() {
         video->clearScreen();
     }
     m_map->draw(m_camera);
+    if (m_ghost != nullptr) {
+        m_ghost->draw(m_camera);
+    }
     if (m_phase == kReady) {
         if (m_readyVisible && m_readyBitmap.texture != nullptr) {
-            video->copyToScreen(m_readyBitmap, kScreenCentreX - m_readyWidth / 2, kReadyMessageY,
-                                nullptr);
+            video->copyToScreen(m_readyBitmap, m_readyX, kReadyMessageY, nullptr);
         }
-        // At or past, not only at: a ready phase after a restart starts its count at 1, so
-        // a "ready" of 0 (no first ready phase) would otherwise never end it.
-        if (m_frameCounter >= m_readyDuration) {
-            m_phase = kPlaying;
-            m_frameCounter = 0;
-        }
+        endReadyPhaseIfDue();
         return;
     }
     m_enemy->draw(m_camera);
     m_player->draw(m_camera);
+}
+
+Level::Snapshot Level::snapshot() const {
+    Snapshot s{};
+    s.phaseJustChanged = m_phaseJustChanged ? 1 : 0;
+    s.readyVisible = m_readyVisible ? 1 : 0;
+    s.frameCounter = m_frameCounter;
+    s.scrollDirection = m_scrollDirection;
+    s.phase = m_phase;
+    s.mapBoundary = m_map->getCurrentBoundaryIndex();
+    s.camera = m_camera.snapshot();
+    s.player = m_player->snapshot();
+    s.enemy = m_enemy->snapshot();
+    return s;
+}
+
+void Level::restore(const Snapshot& s) {
+    m_phaseJustChanged = s.phaseJustChanged != 0;
+    m_readyVisible = s.readyVisible != 0;
+    m_frameCounter = s.frameCounter;
+    m_scrollDirection = static_cast<Direction::type>(s.scrollDirection);
+    m_phase = static_cast<Phase>(s.phase);
+    m_map->setCurrentBoundaryIndex(s.mapBoundary);
+    m_camera.restore(s.camera);
+    m_player->restore(s.player);
+    m_enemy->restore(s.enemy);
+}
+
+bool Level::accepts(const Snapshot& s) const {
+    const auto isFlag = [](std::int32_t value) { return value == 0 || value == 1; };
+    return isFlag(s.phaseJustChanged) && isFlag(s.readyVisible) && s.frameCounter >= 0 &&
+           s.scrollDirection >= Direction::kNone && s.scrollDirection <= Direction::kRight &&
+           s.phase >= kReady && s.phase <= kAfterScrolling && s.mapBoundary >= 0 &&
+           s.mapBoundary < m_map->getBoundaryCount() && m_player->accepts(s.player) &&
+           m_enemy->accepts(s.enemy);
+}
+
+void Level::endReadyPhaseIfDue() {
+    // At or past, not only at: a ready phase after a restart starts its count at 1, so
+    // a "ready" of 0 (no first ready phase) would otherwise never end it.
+    if (m_phase == kReady && m_frameCounter >= m_readyDuration) {
+        m_phase = kPlaying;
+        m_frameCounter = 0;
+    }
 }
 
 void Level::onReset() {

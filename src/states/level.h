@@ -1,17 +1,19 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "engine/direction.h"
 #include "engine/videoservice.h"
+#include "player/voltbot.h"
 #include "states/gamestate.h"
 #include "world/camera.h"
+#include "world/enemy.h"
 
-class Enemy;
 class GameStateManager;
+class Ghost;
 class Map;
-class Voltbot;
 
 // The state in which a level is played. A small phase machine decides what moves: the
 // blinking ready message, play, and the three phases of a vertical screen transition
@@ -27,7 +29,25 @@ class Level : public GameState {
         kAfterScrolling = 4,
     };
 
+    // The whole simulation state of a level: with the data the level was loaded from and
+    // the input that follows, it decides every later frame. A plain value of 32-bit
+    // fields (no pointers, no padding): copying one allocates nothing, two compare with
+    // memcmp, and a file of them means the same to another run of the same build.
+    struct Snapshot {
+        std::int32_t phaseJustChanged;
+        std::int32_t readyVisible;
+        std::int32_t frameCounter;
+        std::int32_t scrollDirection;
+        std::int32_t phase;
+        std::int32_t mapBoundary;
+        Camera::Snapshot camera;
+        Voltbot::Snapshot player;
+        Enemy::Snapshot enemy;
+    };
+
     explicit Level(GameStateManager* manager);
+    // A level of its own, outside the state manager: the second run of a ghost.
+    Level(const std::string& levelName, const std::string& characterPath);
     ~Level() override;
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
@@ -36,6 +56,20 @@ class Level : public GameState {
     void update(Controls controls) override;
     void onReset();
     void onScrollStart(Direction::type direction);
+    // A ghost drawn over the map, before the actors; null for none. Not owned.
+    void setGhost(Ghost* ghost) { m_ghost = ghost; }
+
+    Snapshot snapshot() const;
+    // Takes the level back to a snapshot of a level loaded from the same data. The next
+    // draw shows exactly what the draw after the snapshot showed.
+    void restore(const Snapshot& snapshot);
+    // Whether a snapshot (for instance one read from a file) fits this level's data: every
+    // phase, state, animation frame and screen it names exists here.
+    bool accepts(const Snapshot& snapshot) const;
+    // The end of the ready phase is decided by draw, after the message: a level put back
+    // to a snapshot and updated before it is drawn again, or one that runs without being
+    // drawn (a ghost, a sweep), needs this step first. draw() takes it itself.
+    void endReadyPhaseIfDue();
 
     // For tests and tools.
     Phase getPhase() const { return m_phase; }
@@ -62,6 +96,7 @@ class Level : public GameState {
     int m_readyDuration = 0;
     int m_readyBlinkInterval = 0;
     int m_readyWidth = 0;
+    int m_readyX = 0;  // where the visible part of the ready message starts
     Direction::type m_scrollDirection = Direction::kNone;
     Phase m_phase = kReady;
     Bitmap m_readyBitmap;
@@ -70,4 +105,5 @@ class Level : public GameState {
     GameStateManager* m_gameStateManager;
     std::unique_ptr<Map> m_map;
     std::unique_ptr<Voltbot> m_player;
+    Ghost* m_ghost = nullptr;
 };

@@ -16,41 +16,53 @@ constexpr int kLevelColumnX = 32;
 constexpr int kVoltbotColumnX = 128;
 constexpr int kFirstEntryY = 32;
 
-// A count of 0 or less leaves the column empty; a count beyond the screen is refused.
-int readEntryCount(const IniDictionary& dictionary, const char* section) {
+// A column without entries leaves a menu that can never be confirmed, and a count beyond
+// the screen is a broken file: both are refused.
+int readEntryCount(const IniDictionary& dictionary, const char* section, const char* what) {
     const int amount = dictionary.getIntValue("amount", section, 0);
-    if (amount > kMaxEntries) {
-        throw LoadError(dictionary.path(), "[" + std::string(section) +
-                                               "] amount = " + std::to_string(amount) +
-                                               " is above " + std::to_string(kMaxEntries));
+    if (amount < 1 || amount > kMaxEntries) {
+        const std::string entry = dictionary.describe("amount", section);
+        throw LoadError(dictionary.path(),
+                        entry + (dictionary.hasKey("amount", section) ? "" : " is missing") +
+                            ": the menu needs 1 to " + std::to_string(kMaxEntries) + " " + what);
     }
-    return amount < 0 ? 0 : amount;
+    return amount;
+}
+
+// An entry the count promises must be in the file: its default would only show "empty"
+// and fail later, far from the real fault.
+const char* readEntry(const IniDictionary& dictionary, const char* key, const char* section) {
+    if (!dictionary.hasKey(key, section)) {
+        throw LoadError(dictionary.path(), dictionary.describe(key, section) + " is missing (" +
+                                               dictionary.describe("amount", section) + ")");
+    }
+    return dictionary.getCStringValue(key, section, "empty");
 }
 
 }  // namespace
 
 StageSelect::StageSelect(GameStateManager* manager)
     : m_gameStateManager(manager), m_font("font.ini") {
-    const IniDictionary dictionary("stageselect.ini");
+    const IniDictionary dictionary("stageselect.ini", IniDictionary::kRequired);
     char key[32];
 
-    m_levelCount = readEntryCount(dictionary, "Levels");
+    m_levelCount = readEntryCount(dictionary, "Levels", "levels");
     m_levelItems.resize(static_cast<std::size_t>(m_levelCount));
     int y = kFirstEntryY;
     for (int i = 0; i < m_levelCount; ++i) {
         std::snprintf(key, sizeof key, "level%d", i);
         // A level is known by its name: it is both what is shown and what is handed on.
-        const char* name = dictionary.getCStringValue(key, "Levels", "empty");
+        const char* name = readEntry(dictionary, key, "Levels");
         m_levelItems[static_cast<std::size_t>(i)] = MenuItem(name, name, kLevelColumnX, y);
         y += m_font.m_characterHeight;
     }
 
-    m_voltbotCount = readEntryCount(dictionary, "Voltbots");
+    m_voltbotCount = readEntryCount(dictionary, "Voltbots", "characters");
     m_voltbotItems.resize(static_cast<std::size_t>(m_voltbotCount));
     y = kFirstEntryY;
     for (int i = 0; i < m_voltbotCount; ++i) {
         std::snprintf(key, sizeof key, "voltbot%d", i);
-        const char* path = dictionary.getCStringValue(key, "Voltbots", "empty");
+        const char* path = readEntry(dictionary, key, "Voltbots");
         std::snprintf(key, sizeof key, "voltbot%dtitle", i);
         const char* title = dictionary.getCStringValue(key, "Voltbots", "empty");
         m_voltbotItems[static_cast<std::size_t>(i)] = MenuItem(title, path, kVoltbotColumnX, y);

@@ -10,9 +10,9 @@
 class GameStateManager;
 
 // The first state: levels on the left, characters on the right, from stageselect.ini.
-// Shoot moves to the character column and then confirms; jump goes back. A column
-// without entries shows no cursor, and a confirmation is ignored until both columns
-// have an entry.
+// Shoot moves to the character column and then confirms; jump goes back. A menu
+// file without an entry in either column, or with fewer entries than it counts, is
+// refused while loading (a column without entries could never be confirmed).
 class StageSelect : public GameState {
   public:
     explicit StageSelect(GameStateManager* manager);

@@ -42,3 +42,13 @@ void Bullet::draw(Bitmap& bitmap, Camera& camera) {
         bitmap, camera.getScreenMappedXCoordinate(m_boundingBox.x),
         camera.getScreenMappedYCoordinate(m_boundingBox.y), nullptr);
 }
+
+Bullet::Snapshot Bullet::snapshot() const {
+    return {m_direction, m_active ? 1 : 0, m_boundingBox};
+}
+
+void Bullet::restore(const Snapshot& snapshot) {
+    m_direction = static_cast<Direction::type>(snapshot.direction);
+    m_active = snapshot.active != 0;
+    m_boundingBox = snapshot.boundingBox;
+}

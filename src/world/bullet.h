@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "engine/direction.h"
 #include "world/rect.h"
 
@@ -10,6 +12,13 @@ struct Bitmap;
 // longer sees it. Bullets are preallocated by their owner and reused.
 class Bullet {
   public:
+    // Everything a bullet changes while it flies.
+    struct Snapshot {
+        std::int32_t direction;
+        std::int32_t active;
+        Rect boundingBox;
+    };
+
     static constexpr int kSpeed = 4;  // whole pixels per frame, no fraction
     static constexpr int kSize = 8;   // width and height of the box used for visibility
 
@@ -20,6 +29,9 @@ class Bullet {
     void deactivate();
     void update(Camera& camera);
     void draw(Bitmap& bitmap, Camera& camera);
+
+    Snapshot snapshot() const;
+    void restore(const Snapshot& snapshot);
 
     bool isActive() const { return m_active; }
     const Rect& getBoundingBox() const { return m_boundingBox; }

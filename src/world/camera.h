@@ -7,6 +7,11 @@
 // set (the view jumps to the boundary's top) or the level moves it during a screen scroll.
 class Camera {
   public:
+    struct Snapshot {
+        Rect angleOfView;
+        Rect currentBoundary;
+    };
+
     Camera();
 
     Rect* getAngleOfView();
@@ -17,6 +22,12 @@ class Camera {
     void move(int dx, int dy);
     void setCurrentBoundary(Rect boundary);
     void update(const Rect& subject);
+
+    Snapshot snapshot() const { return {m_angleOfView, m_currentBoundary}; }
+    void restore(const Snapshot& snapshot) {
+        m_angleOfView = snapshot.angleOfView;
+        m_currentBoundary = snapshot.currentBoundary;
+    }
 
   private:
     Rect m_angleOfView;

@@ -2,11 +2,11 @@
 
 #include <memory>
 
+#include "gfx/sprite.h"
 #include "world/collider.h"
 #include "world/rect.h"
 
 class Camera;
-class Sprite;
 class Voltbot;
 
 // The level's one enemy: it stands at a fixed map position, plays the animation of
@@ -18,6 +18,9 @@ class Enemy {
     static constexpr int kWidth = 16;
     static constexpr int kHeight = 8;
 
+    // The enemy never moves; only its animation runs.
+    using Snapshot = Sprite::Snapshot;
+
     Enemy();
     ~Enemy();
     Enemy(const Enemy&) = delete;
@@ -27,6 +30,10 @@ class Enemy {
     void draw(Camera& camera);
     Collider getCollider() const;
     void hit(Voltbot* player);
+
+    Snapshot snapshot() const;
+    void restore(const Snapshot& snapshot);
+    bool accepts(const Snapshot& snapshot) const;
 
   private:
     Rect m_boundingBox;

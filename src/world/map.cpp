@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <limits>
+#include <sstream>
 #include <string>
 
+#include "config/datafile.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "engine/servicelocator.h"
@@ -29,11 +30,13 @@ long long floorDiv(long long value, long long divisor) {
     return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
 }
 
-std::string format(const char* pattern, long long a, long long b = 0, long long c = 0,
-                   long long d = 0, long long e = 0) {
-    char text[256];
-    std::snprintf(text, sizeof text, pattern, a, b, c, d, e);
-    return text;
+// Messages are built from their parts with the parts' own types: no pattern can
+// disagree with its arguments.
+template <class... Parts>
+std::string text(const Parts&... parts) {
+    std::ostringstream out;
+    (out << ... << parts);
+    return out.str();
 }
 
 std::string boundaryKey(int i, const char* field) {
@@ -51,6 +54,7 @@ Map::Map(const char* levelName, IniDictionary& levels) {
         const char* mapPath = levels.getCStringValue("tileMap", levelName, "empty");
         loadTileMap(mapPath);
         checkTileSheet(sheetPath, mapPath);
+        findOpaqueScreens();
         loadBoundaries(levels, levelName);
     } catch (...) {
         ServiceLocator::getVideoService()->unloadBitmap(m_tileSheet);
@@ -63,15 +67,12 @@ Map::~Map() {
 }
 
 void Map::loadTileMap(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw LoadError(path, "cannot be opened");
-    }
+    std::ifstream file = DataFile::open(path);
     file.seekg(0, std::ios::end);
     const long long size = static_cast<long long>(file.tellg());
     file.seekg(0, std::ios::beg);
     if (size < kHeaderSize) {
-        throw LoadError(path, format("is %lld bytes, shorter than its 5-byte header", size));
+        throw LoadError(path, text("is ", size, " bytes, shorter than its 5-byte header"));
     }
 
     unsigned char header[kHeaderSize] = {};
@@ -82,30 +83,28 @@ void Map::loadTileMap(const char* path) {
 
     if (width == 0 || height == 0) {
         throw LoadError(path,
-                        format("header gives an empty map of %lld x %lld tiles", width, height));
+                        text("header gives an empty map of ", width, " x ", height, " tiles"));
     }
     if (width % kScreenColumns != 0) {
-        throw LoadError(path, format("header width of %lld tiles is not a multiple of %lld "
-                                     "(the tiles across one screen)",
-                                     width, kScreenColumns));
+        throw LoadError(path, text("header width of ", width, " tiles is not a multiple of ",
+                                   kScreenColumns, " (the tiles across one screen)"));
     }
     if (height % kScreenRows != 0) {
-        throw LoadError(path, format("header height of %lld tiles is not a multiple of %lld "
-                                     "(the tiles down one screen)",
-                                     height, kScreenRows));
+        throw LoadError(path, text("header height of ", height, " tiles is not a multiple of ",
+                                   kScreenRows, " (the tiles down one screen)"));
     }
     // The size is checked before anything is allocated, so a header promising a huge map
     // costs nothing when the data is not there.
     const long long expected = kHeaderSize + static_cast<long long>(width) * height * kBytesPerTile;
     if (size < expected) {
-        throw LoadError(path, format("is %lld bytes, shorter than the %lld bytes its header "
-                                     "promises for %lld x %lld tiles",
-                                     size, expected, width, height));
+        throw LoadError(path,
+                        text("is ", size, " bytes, shorter than the ", expected,
+                             " bytes its header promises for ", width, " x ", height, " tiles"));
     }
     if (size > expected) {
-        throw LoadError(path, format("has %lld byte(s) after the %lld its header promises for "
-                                     "%lld x %lld tiles (is the header wrong?)",
-                                     size - expected, expected, width, height));
+        throw LoadError(path, text("has ", size - expected, " byte(s) after the ", expected,
+                                   " its header promises for ", width, " x ", height,
+                                   " tiles (is the header wrong?)"));
     }
     if (pictureCountPlusOne == 0) {
         throw LoadError(path,
@@ -141,23 +140,21 @@ void Map::loadTileMap(const char* path) {
             const bool present = data[at] != 0;
             // A screen is decided by its first row; every later row must agree with it.
             if (rowInScreen > 0 && present != (screen != nullptr)) {
-                const char* problem = present ? "tile row %lld holds tiles but the screen's "
-                                                "first row %lld is absent"
-                                              : "tile row %lld is absent but the screen's "
-                                                "first row %lld holds tiles";
-                throw LoadError(path, format("screen %lld (column %lld, row %lld) is only "
-                                             "partly present: ",
-                                             n, c / kScreenColumns, screenRow) +
-                                          format(problem, t, t - rowInScreen));
+                throw LoadError(
+                    path, text("screen ", n, " (column ", c / kScreenColumns, ", row ", screenRow,
+                               ") is only partly present: tile row ", t,
+                               present ? " holds tiles but the screen's first row "
+                                       : " is absent but the screen's first row ",
+                               t - rowInScreen, present ? " is absent" : " holds tiles"));
             }
             if (!present) {
                 at += kScreenColumns * kBytesPerTile;
                 continue;
             }
             if (m_tileGraphicCount == 0) {
-                throw LoadError(path, format("header promises no tile pictures, but screen "
-                                             "%lld (column %lld, row %lld) is present",
-                                             n, c / kScreenColumns, screenRow));
+                throw LoadError(
+                    path, text("header promises no tile pictures, but screen ", n, " (column ",
+                               c / kScreenColumns, ", row ", screenRow, ") is present"));
             }
             if (rowInScreen == 0) {
                 screen = std::make_unique<Screen>();
@@ -167,11 +164,10 @@ void Map::loadTileMap(const char* path) {
                 const int type = data[at + 1];
                 at += kBytesPerTile;
                 if (picture == 0 || picture > m_tileGraphicCount) {
-                    throw LoadError(path,
-                                    format("tile column %lld, tile row %lld (screen %lld) holds "
-                                           "picture byte %lld; a present screen needs 1 to %lld "
-                                           "(the picture number plus one)",
-                                           c + k, t, n, picture, m_tileGraphicCount));
+                    throw LoadError(path, text("tile column ", c + k, ", tile row ", t, " (screen ",
+                                               n, ") holds picture byte ", picture,
+                                               "; a present screen needs 1 to ", m_tileGraphicCount,
+                                               " (the picture number plus one)"));
                 }
                 Tile& tile = (*screen)[static_cast<std::size_t>(rowInScreen * kScreenColumns + k)];
                 tile.index = picture - 1;
@@ -184,14 +180,37 @@ void Map::loadTileMap(const char* path) {
 }
 
 void Map::checkTileSheet(const char* sheetPath, const char* mapPath) const {
-    // The sheet is one row of square pictures as high as the sheet. Its size is reported in
-    // output pixels, so comparing against the height keeps the test free of the multiplier.
+    // The sheet is one row of square pictures as high as the sheet. Its size is held in
+    // output pixels, so comparing against the height keeps the test free of the multiplier;
+    // the message gives the sheet's own pixels, as an editor shows them.
     const long long needed = static_cast<long long>(m_tileGraphicCount) * m_tileSheet.height;
     if (m_tileSheet.width < needed) {
+        const int m = std::max(ServiceLocator::getVideoService()->getPixelMultiplier(), 1);
         throw LoadError(sheetPath,
-                        format("is %lld pixels wide, too narrow for the %lld pictures of ",
-                               m_tileSheet.width, m_tileGraphicCount) +
-                            mapPath + format(" (%lld pixels needed)", needed));
+                        text("is ", m_tileSheet.width / m, " pixels wide, too narrow for the ",
+                             m_tileGraphicCount, " pictures of ", mapPath, " (", needed / m,
+                             " pixels needed)"));
+    }
+}
+
+void Map::findOpaqueScreens() {
+    // Asked once per picture, here, so drawing never looks at pixels: a screen that shows
+    // a see-through tile lets the previous frame show through, and must be cleared first.
+    VideoService* video = ServiceLocator::getVideoService();
+    std::vector<bool> seeThrough(static_cast<std::size_t>(m_tileGraphicCount));
+    for (int n = 0; n < m_tileGraphicCount; ++n) {
+        seeThrough[static_cast<std::size_t>(n)] =
+            video->hasSeeThroughPixels(m_tileSheet, m_tileRects[static_cast<std::size_t>(n)]);
+    }
+    m_screenOpaque.assign(static_cast<std::size_t>(m_screenCount), false);
+    for (int n = 0; n < m_screenCount; ++n) {
+        const Screen* screen = m_screens[static_cast<std::size_t>(n)].get();
+        if (screen != nullptr) {
+            m_screenOpaque[static_cast<std::size_t>(n)] =
+                std::none_of(screen->begin(), screen->end(), [&seeThrough](const Tile& tile) {
+                    return seeThrough[static_cast<std::size_t>(tile.index)];
+                });
+        }
     }
 }
 
@@ -199,14 +218,12 @@ void Map::loadBoundaries(IniDictionary& levels, const char* levelName) {
     const std::string section = std::string("[") + levelName + "] ";
     const int count = levels.getIntValue("boundaries", levelName, 0);
     if (count < 1) {
-        throw LoadError(levels.path(), section + format("boundaries is %lld; a level needs at "
-                                                        "least one boundary",
-                                                        count));
+        throw LoadError(levels.path(), levels.describe("boundaries", levelName) +
+                                           "; a level needs at least one boundary");
     }
     if (count > kMaxBoundaries) {
-        throw LoadError(levels.path(),
-                        section + format("boundaries is %lld, more than the %lld allowed", count,
-                                         kMaxBoundaries));
+        throw LoadError(levels.path(), text(levels.describe("boundaries", levelName),
+                                            ", more than the ", kMaxBoundaries, " allowed"));
     }
     m_boundaryCount = count;
     m_boundaries.resize(static_cast<std::size_t>(count));
@@ -218,29 +235,26 @@ void Map::loadBoundaries(IniDictionary& levels, const char* levelName) {
         const int y = levels.getIntValue(boundaryKey(i, "y").c_str(), levelName, 0);
         const int w = levels.getIntValue(boundaryKey(i, "w").c_str(), levelName, 0);
         if (w < 1 || w > kMaxBoundaryWidth) {
-            throw LoadError(levels.path(), section + boundaryKey(i, "w") +
-                                               format(" is %lld; a boundary is 1 to %lld "
-                                                      "pixels wide",
-                                                      w, kMaxBoundaryWidth));
+            throw LoadError(levels.path(),
+                            text(levels.describe(boundaryKey(i, "w").c_str(), levelName),
+                                 "; a boundary is 1 to ", kMaxBoundaryWidth, " pixels wide"));
         }
         const std::string name =
-            section + boundaryKey(i, "") + format(" (x %lld, y %lld, w %lld)", x, y, w);
+            text(section, boundaryKey(i, ""), " (x ", x, ", y ", y, ", w ", w, ")");
         const long long right = static_cast<long long>(x) + w;
         const long long bottom = static_cast<long long>(y) + kScreenHeight;
         if (x < 0 || y < 0 || right > mapWidth || bottom > mapHeight) {
-            throw LoadError(
-                levels.path(),
-                name + format(" lies outside the map of %lld x %lld pixels", mapWidth, mapHeight));
+            throw LoadError(levels.path(), text(name, " lies outside the map of ", mapWidth, " x ",
+                                                mapHeight, " pixels"));
         }
         // The camera may show any part of the boundary, and falling out of it asks for the
         // screens below, so every screen it touches must have tiles.
         for (int row = y / kScreenHeight; row <= (bottom - 1) / kScreenHeight; ++row) {
             for (int column = x / kScreenWidth; column <= (right - 1) / kScreenWidth; ++column) {
                 if (screenAt(column, row) == nullptr) {
-                    throw LoadError(levels.path(),
-                                    name + format(" covers absent screen %lld (column %lld, "
-                                                  "row %lld)",
-                                                  row * m_screensPerRow + column, column, row));
+                    throw LoadError(levels.path(), text(name, " covers absent screen ",
+                                                        row * m_screensPerRow + column, " (column ",
+                                                        column, ", row ", row, ")"));
                 }
             }
         }
@@ -255,19 +269,19 @@ void Map::loadBoundaries(IniDictionary& levels, const char* levelName) {
     // Beyond 256 pixels a frame the first frames of the drop could overflow the position.
     constexpr int kMaxStartYSpeed = 256 * 256;
     if (m_teleportStartYSpeed < -kMaxStartYSpeed || m_teleportStartYSpeed > kMaxStartYSpeed) {
-        throw LoadError(levels.path(), section + format("teleportStartYSpeedFraction = %d is "
-                                                        "outside -65536..65536",
-                                                        m_teleportStartYSpeed));
+        throw LoadError(levels.path(), levels.describe("teleportStartYSpeedFraction", levelName) +
+                                           " is outside -65536..65536");
     }
-    const long long stop =
-        static_cast<long long>(levels.getIntValue("teleportStopPosY", levelName, 0)) +
-        m_boundaries[0].y;
-    if (stop > std::numeric_limits<int>::max()) {
-        throw LoadError(levels.path(), section + format("teleportStopPosY puts the teleport "
-                                                        "stop at %lld, out of range",
-                                                        stop));
+    // The beam stops at the first row it reaches at or below the stop (at once for a stop
+    // above its start); a stop below boundary 0's screen row is never reached inside it,
+    // and the player would never appear.
+    const int stopKey = levels.getIntValue("teleportStopPosY", levelName, 0);
+    if (stopKey >= kScreenHeight) {
+        throw LoadError(levels.path(), levels.describe("teleportStopPosY", levelName) +
+                                           " is below boundary 0's screen row (0 to 239): "
+                                           "Voltbot would never appear");
     }
-    m_teleportStopPosY = static_cast<int>(stop);
+    m_teleportStopPosY = stopKey + m_boundaries[0].y;
 }
 
 const Map::Screen* Map::screenAt(int column, int row) const {
@@ -279,6 +293,18 @@ const Map::Screen* Map::screenAt(int column, int row) const {
 
 bool Map::hasScreen(int n) const {
     return n >= 0 && n < m_screenCount && m_screens[static_cast<std::size_t>(n)] != nullptr;
+}
+
+const Tile* Map::getStoredTile(int column, int row) const {
+    if (column < 0 || row < 0) {
+        return nullptr;
+    }
+    const Screen* screen = screenAt(column / kScreenColumns, row / kScreenRows);
+    if (screen == nullptr) {
+        return nullptr;
+    }
+    return &(*screen)[static_cast<std::size_t>((row % kScreenRows) * kScreenColumns +
+                                               column % kScreenColumns)];
 }
 
 Tile Map::getTile(int x, int y) const {
@@ -318,6 +344,14 @@ void Map::setCurrentBoundaryByPosition(int x, int y) {
             return;
         }
     }
+}
+
+bool Map::setCurrentBoundaryIndex(int index) {
+    if (index < 0 || index >= m_boundaryCount) {
+        return false;
+    }
+    m_currentBoundary = index;
+    return true;
 }
 
 void Map::setScrollStartPositions(int top, int bottom) {
@@ -374,7 +408,8 @@ bool Map::coversView(const Rect& view) const {
     }
     for (long long row = span.firstRow; row <= span.lastRow; ++row) {
         for (long long column = span.firstColumn; column <= span.lastColumn; ++column) {
-            if (!hasScreen(static_cast<int>(row * m_screensPerRow + column))) {
+            const int n = static_cast<int>(row * m_screensPerRow + column);
+            if (!hasScreen(n) || !m_screenOpaque[static_cast<std::size_t>(n)]) {
                 return false;
             }
         }

@@ -64,7 +64,8 @@ class Map {
     int getTeleportStopPosY() const;
     void draw(Camera& camera);
     // Whether drawing this view paints every pixel of it: every screen it overlaps lies
-    // inside the map and is present. Otherwise the level clears the picture first.
+    // inside the map, is present and shows no tile with see-through pixels (decided at
+    // load). Otherwise the level clears the picture first.
     bool coversView(const Rect& view) const;
 
     // Movement and ladder queries.
@@ -80,9 +81,16 @@ class Map {
     int getBoundaryCount() const { return m_boundaryCount; }
     Rect getBoundary(int i) const { return m_boundaries[static_cast<std::size_t>(i)]; }
     int getCurrentBoundaryIndex() const { return m_currentBoundary; }
+    // For savestates: the only thing about a map that changes while a level runs.
+    // False, with nothing changed, for an index the map does not have.
+    bool setCurrentBoundaryIndex(int index);
     int getScreensPerRow() const { return m_screensPerRow; }
     int getScreenCount() const { return m_screenCount; }
     bool hasScreen(int n) const;
+    // For the Tiled export: the pictures in the sheet, and the tile as stored at tile
+    // column and row (no boundary rule applied), or null in an absent screen or outside.
+    int getTileGraphicCount() const { return m_tileGraphicCount; }
+    const Tile* getStoredTile(int column, int row) const;
 
   private:
     // One screen's tiles, row by row: element r * 16 + c is screen column c, row r.
@@ -91,6 +99,7 @@ class Map {
     void loadTileMap(const char* path);
     void checkTileSheet(const char* sheetPath, const char* mapPath) const;
     void loadBoundaries(IniDictionary& levels, const char* levelName);
+    void findOpaqueScreens();
     // The screen columns and rows a view overlaps, before clamping to the map.
     struct ScreenSpan {
         long long firstColumn;
@@ -116,5 +125,6 @@ class Map {
     std::vector<Rect> m_boundaries;
     std::vector<Rect> m_tileRects;
     std::vector<std::unique_ptr<Screen>> m_screens;
+    std::vector<bool> m_screenOpaque;  // per screen: its tiles paint every pixel
     int m_screenRows = 0;
 };

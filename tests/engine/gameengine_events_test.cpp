@@ -159,6 +159,25 @@ TEST_F(KeyHandling, EnterTogglesPauseAndTwiceInOneFrameChangesNothing) {
     EXPECT_FALSE(engine->isPaused());
 }
 
+// A newcomer who pressed Enter must see why nothing moves; a single step stays "paused".
+TEST_F(KeyHandling, WindowTitleSaysPausedWhilePausedOrStepping) {
+    const auto title = [this] {
+        return std::string(SDL_GetWindowTitle(SDL_RenderGetWindow(engine->renderer())));
+    };
+    EXPECT_EQ(title(), "Kestrelix");
+    press(SDLK_RETURN);
+    frame();
+    EXPECT_EQ(title(), "Kestrelix - paused");
+    press(SDLK_TAB);
+    frame();
+    EXPECT_EQ(title(), "Kestrelix - paused");
+    frame();
+    EXPECT_EQ(title(), "Kestrelix - paused");
+    press(SDLK_RETURN);
+    frame();
+    EXPECT_EQ(title(), "Kestrelix");
+}
+
 TEST_F(KeyHandling, TabStepsOneFrameOnlyWhilePaused) {
     press(SDLK_TAB);
     frame();

@@ -7,6 +7,7 @@
 
 #include "bmpfile.h"
 #include "config/loaderror.h"
+#include "engine/bmpfile.h"
 #include "engine/gameengine.h"
 #include "engineharness.h"
 #include "scratchdir.h"
@@ -144,6 +145,27 @@ TEST(ColourKey, OnlyTheExactKeyColourIsTransparent) {
         EXPECT_EQ(readPixel(engine->renderer(), 0, 0), kBlack) << "at multiplier " << m;
         EXPECT_EQ(readPixel(engine->renderer(), m, m - 1), onScreen(kAlmostKey))
             << "at multiplier " << m;
+        engine->unloadBitmap(key);
+    }
+}
+
+// What the level asks at load to decide where to clear; the engine and the headless
+// tools (which read the file) must answer alike.
+TEST(ColourKey, SeeThroughPixelsAreFoundWhereTheKeyIs) {
+    for (int multiplier : {1, 3}) {
+        ScratchDir scratch;
+        auto engine = openEngine(scratch, multiplier);
+        scratch.write("key.bmp", bmp24(3, 1, {kAlmostKey, kKey, kAlmostKey}));
+        Bitmap key;
+        engine->loadBitmap(key, "key.bmp");
+        for (const Rect& area : {Rect{0, 0, 1, 1}, Rect{1, 0, 1, 1}, Rect{2, 0, 1, 1},
+                                 Rect{0, 0, 3, 1}, Rect{2, 0, 5, 5}}) {
+            const bool expected = area.x <= 1 && 1 < area.x + area.w;
+            EXPECT_EQ(engine->hasSeeThroughPixels(key, area), expected)
+                << "x " << area.x << " w " << area.w << " at multiplier " << multiplier;
+            EXPECT_EQ(BmpFile("key.bmp", 1).hasSeeThroughPixels(area), expected)
+                << "x " << area.x << " w " << area.w;
+        }
         engine->unloadBitmap(key);
     }
 }
@@ -323,7 +345,7 @@ TEST(EngineStartUp, RefusesPixelMultiplierOutOfRange) {
             ADD_FAILURE() << "pixelMultiplier " << multiplier << " was accepted";
         } catch (const LoadError& error) {
             EXPECT_EQ(error.file(), "settings.ini");
-            EXPECT_NE(error.problem().find("pixelMultiplier " + std::to_string(multiplier)),
+            EXPECT_NE(error.problem().find("pixelMultiplier = " + std::to_string(multiplier)),
                       std::string::npos)
                 << error.problem();
         }
@@ -362,5 +384,34 @@ TEST(EngineStartUp, SdlFailureNamesTheCallThatFailed) {
         setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
     } else {
         unsetenv("SDL_VIDEODRIVER");
+    }
+}
+
+TEST(Translucency, CopyWithAlphaBlendsOnceAndLeavesThePictureOpaque) {
+    ScratchDir scratch;
+    auto engine = openEngine(scratch, 2);
+    // A picture without the see-through colour (no blending of its own) and one with it.
+    scratch.write("plain.bmp", bmp24(2, 1, {Rgb{200, 100, 0}, Rgb{200, 100, 0}}));
+    scratch.write("keyed.bmp", bmp24(2, 1, {Rgb{200, 100, 0}, kKey}));
+    for (const char* path : {"plain.bmp", "keyed.bmp"}) {
+        SCOPED_TRACE(path);
+        Bitmap picture;
+        engine->loadBitmap(picture, path);
+        engine->clearScreen();
+        engine->copyToScreenWithAlpha(picture, 0, 0, nullptr, 128);
+        // Half of the colour over black (SDL rounds the blend either way by one).
+        const std::uint32_t half = readPixel(engine->renderer(), 1, 1);
+        EXPECT_NEAR(static_cast<int>(half >> 16 & 0xFF), 100, 1);
+        EXPECT_NEAR(static_cast<int>(half >> 8 & 0xFF), 50, 1);
+        // Alpha 255 is the ordinary copy, and the next ordinary copy is opaque again.
+        engine->copyToScreenWithAlpha(picture, 4, 0, nullptr, 255);
+        engine->copyToScreen(picture, 8, 0, nullptr);
+        EXPECT_EQ(readPixel(engine->renderer(), 9, 1), onScreen(Rgb{200, 100, 0}));
+        EXPECT_EQ(readPixel(engine->renderer(), 17, 1), onScreen(Rgb{200, 100, 0}));
+        // The see-through pixel stays see-through at any opacity.
+        if (std::string(path) == "keyed.bmp") {
+            EXPECT_EQ(readPixel(engine->renderer(), 3, 1), kBlack);
+        }
+        engine->unloadBitmap(picture);
     }
 }

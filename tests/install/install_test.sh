@@ -63,7 +63,7 @@ cd /
 status=0
 "$prefix/bin/kestrelix" --quit-after 1 2>"$scratch/stderr" || status=$?
 [ "$status" -eq 1 ] || fail "a bad user setting gave status $status"
-grep -q "^kestrelix: $HOME/.config/kestrelix/settings.ini: pixelMultiplier 99" "$scratch/stderr" ||
+grep -q "^kestrelix: $HOME/.config/kestrelix/settings.ini: \[Video\] pixelMultiplier = 99 " "$scratch/stderr" ||
     { cat "$scratch/stderr"; fail "the bad user setting was not named"; }
 
 changed=$(find "$prefix/share/kestrelix" -newer "$scratch/before" | head -n 1)

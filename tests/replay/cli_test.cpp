@@ -9,38 +9,11 @@
 
 #include "common/headlessvideo.h"
 #include "scratchdir.h"
+#include "toolrun.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// Runs the tool in the shipped data directory with the given arguments.
-Result runTool(const ScratchDir& scratch, const std::string& arguments) {
-    const std::filesystem::path out = scratch.path() / "out.txt";
-    const std::filesystem::path err = scratch.path() / "err.txt";
-    const std::string command = "cd '" + (sourceDir() / "data").string() + "' && '" +
-                                KESTRELIX_REPLAY_TOOL + "' " + arguments + " >'" + out.string() +
-                                "' 2>'" + err.string() + "'";
-    const int raw = std::system(command.c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = slurp(out);
-    result.err = slurp(err);
-    return result;
-}
-
-std::string scriptPath(const ScratchDir& scratch, const std::string& name) {
-    return "'" + (scratch.path() / name).string() + "'";
-}
+using Result = ToolResult;
 
 int countLines(const std::string& text) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));

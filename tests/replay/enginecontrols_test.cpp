@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "engine/gameengine.h"
-#include "inputscript.h"
 #include "scratchdir.h"
+#include "states/inputscript.h"
 
 namespace {
 

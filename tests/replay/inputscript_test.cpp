@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "config/loaderror.h"
-#include "inputscript.h"
+#include "states/inputscript.h"
 
 namespace {
 
@@ -44,10 +44,18 @@ TEST(InputScript, HeaderNamesLevelCharacterAndChecksum) {
 
 TEST(InputScript, MalformedLinesNameFileLineAndProblem) {
     EXPECT_EQ(problemOf("10 right\nx5 left\n"),
-              "test.txt:2: expected a frame count, 'level', 'character' or 'checksum', not 'x5'");
+              "test.txt:2: expected a frame count, 'level', 'character', 'checksum' or 'held', not "
+              "'x5'");
     EXPECT_EQ(
         problemOf("3 fire\n"),
         "test.txt:1: unknown input 'fire' (expected left, right, up, down, jump, shoot or -)");
+    EXPECT_EQ(problemOf("3 +fire\n"),
+              "test.txt:1: unknown input '+fire' (a mark + or ^ goes before left, right, up, "
+              "down, jump or shoot)");
+    EXPECT_EQ(problemOf("3 jump ^jump\n"), "test.txt:1: input '^jump' given twice");
+    EXPECT_EQ(problemOf("held\n"), "test.txt:1: 'held' needs at least one key");
+    EXPECT_EQ(problemOf("5 -\nheld jump\n"),
+              "test.txt:2: header line 'held' after the first input span");
     EXPECT_EQ(problemOf("\n\n0 left\n"), "test.txt:3: frame count 0 is outside 1 to 216000");
     EXPECT_EQ(problemOf("99999999999999999999 left\n"),
               "test.txt:1: frame count 99999999999999999999 is outside 1 to 216000");
@@ -61,7 +69,8 @@ TEST(InputScript, MalformedLinesNameFileLineAndProblem) {
     EXPECT_EQ(problemOf("character\n"), "test.txt:1: 'character' takes exactly one value");
     EXPECT_EQ(problemOf("checksum 12ab\n"), "test.txt:1: checksum '12ab' is not 16 hex digits");
     EXPECT_EQ(problemOf("-3 left\n"),
-              "test.txt:1: expected a frame count, 'level', 'character' or 'checksum', not '-3'");
+              "test.txt:1: expected a frame count, 'level', 'character', 'checksum' or 'held', not "
+              "'-3'");
 }
 
 TEST(InputScript, RefusesAScriptOfMoreThanTenHours) {
@@ -131,4 +140,25 @@ TEST(ScriptedControls, AfterTheScriptEverythingIsReleased) {
     EXPECT_TRUE(c[0].shootPressed);
     EXPECT_TRUE(c[2].shootReleased);
     EXPECT_EQ(c[2].dirX, Direction::kNone);
+}
+
+// What only recordings need: keys held before the level's first update, a key pressed
+// again while held, and a press and release inside one frame.
+TEST(ScriptedControls, HeldAtStartPressedAgainAndTappedKeys) {
+    const InputScript script =
+        parse("held shoot right left\n2 shoot left right\n1 +right left\n1 ^jump left\n");
+    const std::vector<Controls> frames = script.toControls(5);
+    // Held from the start: no press in frame 1, and left (pressed last) leads.
+    EXPECT_TRUE(frames[0].shootHeld);
+    EXPECT_FALSE(frames[0].shootPressed);
+    EXPECT_EQ(frames[0].dirX, Direction::kLeft);
+    EXPECT_EQ(frames[0].prevDirX, Direction::kLeft);
+    // Right pressed again: it leads, though nothing changed in what is held.
+    EXPECT_EQ(frames[2].dirX, Direction::kRight);
+    EXPECT_TRUE(frames[2].leftHeld && frames[2].rightHeld && frames[2].shootReleased);
+    // The tap: only the release shows; right let go in the same frame.
+    EXPECT_TRUE(frames[3].jumpReleased);
+    EXPECT_FALSE(frames[3].jumpHeld || frames[3].jumpPressed);
+    EXPECT_EQ(frames[3].dirX, Direction::kLeft);
+    EXPECT_FALSE(frames[4].jumpReleased);
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "checksum.h"
 #include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "scratchdir.h"
+#include "states/datachecksum.h"
 #include "tracediff.h"
 #include "tracewriter.h"
 
@@ -81,10 +81,12 @@ TEST(DataChecksum, IsFnv1a64OverTheFourFilesInOrder) {
 
 TEST(HeadlessVideo, TakesImageSizesFromTheBmpHeader) {
     ScratchDir scratch;
-    // A 40-byte information header: width 48, height -16 (stored top-down).
-    std::string bmp = "BM" + std::string(12, '\0');
+    // A 40-byte information header: width 48, height -16 (stored top-down), 24 bits per
+    // pixel, the pixels right after the headers: the engine would load it.
+    std::string bmp = "BM" + std::string(8, '\0') + std::string("\x36\0\0\0", 4);
     bmp += std::string("\x28\0\0\0", 4) + std::string("\x30\0\0\0", 4) +
-           std::string("\xF0\xFF\xFF\xFF", 4) + std::string(32, '\0');
+           std::string("\xF0\xFF\xFF\xFF", 4) + std::string("\x01\0\x18\0", 4) +
+           std::string(24, '\0') + std::string(48 * 3 * 16, '\0');
     scratch.write("sheet.bmp", bmp);
     scratch.write("text.bmp", "not a picture");
 

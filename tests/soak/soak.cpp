@@ -2,7 +2,8 @@
 // seeded random input, the way the main loop runs it (paused frames skip the update but
 // still draw; Tab runs one update), and checks in every frame that the level's invariants
 // hold, that no bitmap is loaded or created after the start, and that the frame allocates
-// nothing. The same seed gives the same final hash in every build.
+// nothing, also while a recording of the play is being written. The same seed gives the
+// same final hash in every build.
 //
 //   kestrelix_soak [--frames N] [--seed S] [--data DIR]
 //   KESTRELIX_SOAK_FRAMES=216000 kestrelix_soak     (an hour of play per pair)
@@ -20,51 +21,15 @@
 #include <string>
 #include <vector>
 
+#include "allocationcounter.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "fuzzsupport.h"
 #include "levelchecks.h"
 #include "states/gamestatemanager.h"
+#include "states/inputscript.h"
 #include "states/level.h"
-
-namespace {
-
-// Counting allocations is one increment per operator new; the frame must allocate nothing.
-long long g_allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size) {
-    ++g_allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
+#include "states/recorder.h"
 
 namespace {
 
@@ -180,12 +145,20 @@ std::uint64_t soak(const std::string& levelName, const std::string& character,
         long long resets = 0;
         long long scrolls = 0;
         Level::Phase previous = level.getPhase();
-        const long long allocationsBefore = g_allocations;
+        // The recording's buffers are made when it starts; its span lines are written as
+        // the input changes, inside the frames checked below.
+        Recorder recorder;
+        if (!recorder.start((data / "soak-recording.txt").string(), levelName, character,
+                            "0000000000000000", Controls{})) {
+            fuzz::trap("the recording could not be started");
+        }
+        const long long allocationsBefore = allocationCount();
         for (long long frame = 0; frame < options.frames; ++frame) {
             replay.frame(player.nextKeys(replay.paused()));
             const bool updated = !replay.paused();
             if (updated) {
                 level.update(replay.controls());
+                recorder.record(replay.controls());
                 ++updates;
             }
             level.draw();
@@ -200,12 +173,19 @@ std::uint64_t soak(const std::string& levelName, const std::string& character,
                 fuzz::trap("bitmaps loaded or created during play in frame " +
                            std::to_string(frame));
             }
-            if (g_allocations != allocationsBefore) {
+            if (allocationCount() != allocationsBefore) {
                 fuzz::trap("frame " + std::to_string(frame) + " allocated memory (" +
-                           std::to_string(g_allocations - allocationsBefore) + " allocations)");
+                           std::to_string(allocationCount() - allocationsBefore) + " allocations)");
             }
         }
         hash = fuzz::stateHash(level) ^ (video.drawHash() * 31);
+        recorder.stop();
+        if (recorder.unwritable() != 0 ||
+            (recorder.updates() == updates &&
+             InputScript::parseFile(recorder.path()).frameCount() != updates)) {
+            fuzz::trap("the recording does not hold the " + std::to_string(updates) + " updates");
+        }
+        fs::remove(recorder.path());
         std::printf(
             "soak: %-10s %-10s frames %lld, updates %lld, restarts %lld, scrolls %lld, "
             "state hash %016llx\n",

@@ -6,59 +6,20 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "allocationcounter.h"
 #include "common/headlessvideo.h"
-#include "inputscript.h"
 #include "replaysession.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
+#include "states/inputscript.h"
 #include "states/stageselect.h"
 
 // The observer against the real game: shipped levels played from the replay scripts,
 // the menu driven by its input record, and an audio service that writes down each call.
-
-namespace {
-
-// Counting allocations is one increment per operator new: observing a frame must make none.
-long long g_allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size) {
-    ++g_allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
 
 namespace {
 
@@ -222,10 +183,10 @@ TEST_F(SoundObserverTest, ObservingAFrameAllocatesNothing) {
     long long allocations = 0;
     for (std::size_t i = 0; i < controls.size(); ++i) {
         session.advance(controls[i]);
-        const long long before = g_allocations;
+        const long long before = allocationCount();
         // Pause and resume now and then, so the music switches are observed too.
         observer.afterFrame(session.manager(), i % 500 != 499, i % 500 == 499);
-        allocations += g_allocations - before;
+        allocations += allocationCount() - before;
     }
     EXPECT_GT(audio.effectCount, 40);  // scrolls, jumps, landings, hits, pauses
     EXPECT_EQ(allocations, 0);

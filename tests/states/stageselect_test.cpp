@@ -225,37 +225,38 @@ TEST_F(MenuTest, MissingTitleShowsEmptyButHandsOnThePath) {
     EXPECT_EQ(manager->getInitMessage(Id::kVoltbot), "voltbot2");
 }
 
-TEST_F(MenuTest, WithoutCharactersShowsLevelsAndNeverConfirms) {
-    open("[Levels]\namount = 1\nlevel0 = Sablex\n[Voltbots]\namount = -3\n");
-    press(Direction::kDown);
-    shoot();
-    EXPECT_EQ(drawCursors(), (Cursor{{24, 32}}));
-    press(Direction::kDown);
-    shoot();
-    EXPECT_FALSE(confirmed());
-    EXPECT_EQ(menu->getVoltbotIndex(), 0);
-}
-
-TEST_F(MenuTest, WithoutLevelsShowsNoCursor) {
-    open("[Voltbots]\namount = 1\nvoltbot0 = voltbot1\n");
-    press(Direction::kDown);
-    EXPECT_EQ(drawCursors(), Cursor{});
-    shoot();
-    EXPECT_EQ(drawCursors(), (Cursor{{120, 32}}));
-    shoot();
-    EXPECT_FALSE(confirmed());
-}
-
-TEST_F(MenuTest, RefusesMoreEntriesThanTheScreenHolds) {
-    scratch.write("stageselect.ini", "[Voltbots]\namount = 100000\n");
-    try {
-        GameStateManager refused;
-        ADD_FAILURE() << "accepted";
-    } catch (const LoadError& error) {
-        EXPECT_EQ(error.file(), "stageselect.ini");
-        EXPECT_NE(error.problem().find("[Voltbots] amount"), std::string::npos);
+// A column without entries could never be confirmed, and an entry the count promises but
+// the file lacks would only show "empty": such menus are refused at once, naming the key.
+TEST_F(MenuTest, RefusesColumnsWithoutEntriesOrWithFewerThanTheirAmount) {
+    const std::string levels = "[Levels]\namount = 1\nlevel0 = Sablex\n";
+    const std::string voltbots = "[Voltbots]\namount = 1\nvoltbot0 = voltbot1\n";
+    const struct {
+        std::string file;
+        std::string problem;
+    } cases[] = {
+        {levels + "[Voltbots]\namount = -3\n",
+         "[Voltbots] amount = -3: the menu needs 1 to 64 characters"},
+        {voltbots, "[Levels] amount is missing: the menu needs 1 to 64 levels"},
+        {"[Levels]\namount = 100000\n" + voltbots,
+         "[Levels] amount = 100000: the menu needs 1 to 64 levels"},
+        {levels + "[Voltbots]\namount = 100000\n",
+         "[Voltbots] amount = 100000: the menu needs 1 to 64 characters"},
+        {"[Levels]\namount = 2\nlevel0 = Sablex\n" + voltbots,
+         "[Levels] level1 is missing ([Levels] amount = 2)"},
+        {levels + "[Voltbots]\namount = 1\nvoltbot0title = V\n",
+         "[Voltbots] voltbot0 is missing ([Voltbots] amount = 1)"},
+    };
+    for (const auto& c : cases) {
+        scratch.write("stageselect.ini", c.file);
+        try {
+            GameStateManager refused;
+            ADD_FAILURE() << "accepted: " << c.file;
+        } catch (const LoadError& error) {
+            EXPECT_EQ(error.file(), "stageselect.ini");
+            EXPECT_EQ(error.problem(), c.problem);
+        }
+        EXPECT_EQ(video.liveBitmaps(), 0);
     }
-    EXPECT_EQ(video.liveBitmaps(), 0);
 }
 
 TEST_F(MenuTest, ReleasesFontAndCursorWhenDestroyed) {

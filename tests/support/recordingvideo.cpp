@@ -57,6 +57,13 @@ void RecordingVideo::copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, 
     calls.push_back(call);
 }
 
+void RecordingVideo::copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                                           std::uint8_t alpha) {
+    copyToScreen(source, x, y, sourceRect);
+    calls.back().kind = Kind::kCopyToScreenWithAlpha;
+    calls.back().alpha = alpha;
+}
+
 void RecordingVideo::copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) {
     Call call;
     call.kind = Kind::kCopyToScreen;

@@ -14,7 +14,15 @@
 // LoadError like the engine does for a missing file.
 class RecordingVideo : public VideoService {
   public:
-    enum class Kind { kClear, kCopyToScreen, kCopyToBitmap, kCreate, kLoad, kUnload };
+    enum class Kind {
+        kClear,
+        kCopyToScreen,
+        kCopyToBitmap,
+        kCreate,
+        kLoad,
+        kUnload,
+        kCopyToScreenWithAlpha
+    };
 
     struct Call {
         Kind kind = Kind::kClear;
@@ -27,6 +35,7 @@ class RecordingVideo : public VideoService {
         std::string path;  // loads
         int width = 0;     // creates: logical size asked for
         int height = 0;
+        int alpha = 255;  // copies to the screen
     };
 
     RecordingVideo();
@@ -35,6 +44,8 @@ class RecordingVideo : public VideoService {
     void clearScreen() override;
     void copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) override;
     void copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) override;
+    void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                               std::uint8_t alpha) override;
     void createBitmap(Bitmap& bitmap, int width, int height) override;
     void loadBitmap(Bitmap& bitmap, char const* path) override;
     void unloadBitmap(Bitmap& bitmap) override;

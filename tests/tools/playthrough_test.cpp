@@ -178,14 +178,13 @@ void play(Pilot& pilot, const std::vector<Step>& route) {
 }
 
 // Start, jump onto a girder, over the pit and a low wall, drop into row 1, climb down into
-// row 2, up into the side room and back, under the low ceiling, drop into row 3, over the
-// second pit, down the shaft of rows 4 to 7 and into the enemy's room.
+// row 2, under the low ceiling, drop into row 3, over the second pit, down the shaft of
+// rows 4 to 7 and into the enemy's room.
 const std::vector<Step> kSablexRoute = {
-    {"jR", 0},   {"w345", 0}, {"jR", 0},   {"jR", 0},   {"w552", 0}, {"jR", 0},
-    {"w690", 1}, {"w648", 1}, {"d", 3},    {"w968", 3}, {"u", 2},    {"d", 3},
-    {"w70", 4},  {"w120", 4}, {"jR", 4},   {"w365", 4}, {"jR", 4},   {"w552", 4},
-    {"jR", 4},   {"w712", 4}, {"d", 5},    {"w660", 6}, {"w380", 6}, {"jL", 6},
-    {"w56", 6},  {"d", 7},    {"w180", 8}, {"w56", 8},  {"d", 9},    {"w140", 9}};
+    {"jR", 0},   {"w345", 0}, {"jR", 0},   {"jR", 0},   {"w552", 0}, {"jR", 0},   {"w690", 1},
+    {"w648", 1}, {"d", 2},    {"w70", 3},  {"w120", 3}, {"jR", 3},   {"w365", 3}, {"jR", 3},
+    {"w552", 3}, {"jR", 3},   {"w712", 3}, {"d", 4},    {"w660", 5}, {"w380", 5}, {"jL", 5},
+    {"w56", 5},  {"d", 6},    {"w180", 7}, {"w56", 7},  {"d", 8},    {"w140", 8}};
 
 // Start one screen in, onto a girder, over the pit, down the ladder into the shaft room,
 // drop into row 2, over a wall, up the ladder into row 1, drop into the closed room, down

@@ -166,20 +166,20 @@ TEST_F(TileMapLoader, MeasuresTheTileSheetWhateverTheMultiplier) {
 
 TEST_F(TileMapLoader, RefusesALevelWithoutBoundaries) {
     TestLevel testLevel = level(blankScreens(2, 1), {});
-    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"[Test]", "boundaries is 0"}));
+    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"[Test]", "boundaries = 0"}));
     testLevel.extraKeys = "boundaries = -1\n";
-    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundaries is -1"}));
+    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundaries = -1"}));
     testLevel.extraKeys = "boundaries = 1000000000\n";
-    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundaries is 1000000000"}));
+    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundaries = 1000000000"}));
 }
 
 TEST_F(TileMapLoader, RefusesBoundariesWithoutWidth) {
     TestLevel testLevel = level(blankScreens(2, 1), {{0, 0, 512, 240}, {0, 0, 0, 240}});
-    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundary1w is 0"}));
+    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundary1w = 0"}));
     testLevel.extraKeys = "boundary0w = 70000\n";
-    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundary0w is 70000"}));
+    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundary0w = 70000"}));
     testLevel.extraKeys = "boundary0w = -5\n";
-    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundary0w is -5"}));
+    EXPECT_TRUE(mentions(refusalOfLevel(testLevel), "levels.ini", {"boundary0w = -5"}));
 }
 
 TEST_F(TileMapLoader, RefusesABoundaryOverAnAbsentScreen) {

@@ -1,5 +1,6 @@
 #include "contentcheck.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -9,8 +10,10 @@
 #include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "config/loadwarnings.h"
 #include "engine/controls.h"
 #include "engine/servicelocator.h"
+#include "engine/settings.h"
 #include "engine/videoservice.h"
 #include "gfx/sprite.h"
 #include "player/fixedpoint.h"
@@ -22,6 +25,7 @@
 namespace contentcheck {
 namespace {
 
+constexpr int kScreenWidth = 256;
 constexpr int kScreenHeight = 240;
 constexpr int kBeamStep = 16;  // pixels the teleport beam falls each frame
 constexpr int kLadderHalfWidth = 8;
@@ -38,6 +42,7 @@ constexpr int kArrivalFrames = 180;
 // What the checks need of a character file, read once.
 struct Character {
     std::string path;
+    bool exists = false;  // the file could be read
     bool usable = false;  // read, and its sprite loaded
     int xOffset = 0;
     int yOffset = 0;
@@ -50,18 +55,42 @@ class Checker {
     std::vector<Problem> run();
 
   private:
-    void report(const std::string& file, const std::string& text) {
-        m_problems.push_back({file, text});
+    // The multiplier the game would enlarge pictures by (1 when settings.ini is refused:
+    // that is reported on its own).
+    static int limitMultiplier() {
+        const LoadWarnings::Collector quiet;  // the run reports the settings itself
+        try {
+            return Settings::readPixelMultiplier();
+        } catch (const LoadError&) {
+            return 1;
+        }
+    }
+    std::vector<Problem> finish();
+    // A design finding: the game plays this data. Each distinct finding once.
+    void report(const std::string& file, const std::string& text) { add({file, text, false}); }
+    // The game's own refusal, word for word.
+    void refuse(const LoadError& error) { add({error.file(), error.problem(), true}); }
+    void add(const Problem& problem) {
+        for (const Problem& known : m_problems) {
+            if (known.file == problem.file && known.text == problem.text) {
+                return;
+            }
+        }
+        m_problems.push_back(problem);
     }
     void checkSprite(const IniDictionary& character);
     void checkBox(const IniDictionary& character, Character& result);
     void checkTimings(const IniDictionary& character);
     void checkTransitions(const IniDictionary& character);
+    void checkDurations(const IniDictionary& character);
+    void checkScrollViews(const std::string& name, Map& map);
+    void checkTileSheet(const std::string& name, const IniDictionary& levels);
     void checkLevel(const std::string& name, IniDictionary& levels);
     void checkPair(const std::string& levelName, const Map& map, const Character& character);
     void checkArrival(const std::string& levelName, const Character& character);
 
-    HeadlessVideo m_video;
+    LoadWarnings::Collector m_warnings;
+    HeadlessVideo m_video{limitMultiplier()};
     ScopedVideo m_service{&m_video};
     std::vector<Problem> m_problems;
     std::vector<Character> m_characters;
@@ -146,20 +175,7 @@ void Checker::checkBox(const IniDictionary& character, Character& result) {
 
 void Checker::checkTimings(const IniDictionary& character) {
     const std::string& file = character.path();
-    const struct {
-        const char* key;
-        const char* section;
-    } atLeastOne[] = {{"ready", "Durations"},
-                      {"displayInterval", "ReadyMessage"},
-                      {"scrolling", "Durations"},
-                      {"afterScrolling", "Durations"}};
-    for (const auto& entry : atLeastOne) {
-        const int value = character.getIntValue(entry.key, entry.section, 0);
-        if (value < 1) {
-            report(file, std::string("[") + entry.section + "] " + entry.key + " is " +
-                             std::to_string(value) + ", it must be at least 1");
-        }
-    }
+    // Phases shorter than a frame are raised to one by the game, which warns about them.
     const int before = character.getIntValue("beforeScrolling", "Durations", 0);
     const int scrolling = character.getIntValue("scrolling", "Durations", 0);
     const int step = character.getIntValue("verticalSpeed", "ScrollConstants", 0);
@@ -215,7 +231,7 @@ void Checker::checkTransitions(const IniDictionary& character) {
         "the player moves " + std::to_string(travel) + "/256 pixels during a scroll";
 
     // Upwards: triggered at startPosTop or above; the lowest start must end above the top.
-    const long long upStart = settle((kScreenHeight + top) * 256LL, true);
+    const long long upStart = settle((static_cast<long long>(kScreenHeight) + top) * 256, true);
     if (upStart - travel >= screenTop) {
         report(file, moves + ": from the top trigger (startPosTop " + std::to_string(top) +
                          ") it does not cross into the screen above, so another transition "
@@ -230,7 +246,8 @@ void Checker::checkTransitions(const IniDictionary& character) {
     if (character.getBoolValue("applyGravityBeforeCollisionCheck", "Options", false)) {
         fall += speed(character, "gravity", "YSpeed");
     }
-    const long long downStart = settle((kScreenHeight + bottom) * 256LL - fall, false);
+    const long long downStart =
+        settle((static_cast<long long>(kScreenHeight) + bottom) * 256 - fall, false);
     if (downStart + travel < screenTop + kScreenHeight * 256LL) {
         report(file, moves + ": falling at up to " + std::to_string(fall) +
                          "/256 pixels a frame onto the bottom trigger (startPosBottom " +
@@ -255,6 +272,106 @@ void Checker::checkTransitions(const IniDictionary& character) {
     }
 }
 
+// Durations the game plays as described, but that a modder may not mean.
+void Checker::checkDurations(const IniDictionary& character) {
+    const std::string& file = character.path();
+    if (character.getIntValue("reeling", "Durations", 0) == 0) {
+        report(file, character.describe("reeling", "Durations") +
+                         ": a knock-back never ends by itself, only by grabbing a ladder");
+    }
+    if (character.getIntValue("invincible", "Durations", 0) < 0) {
+        report(file, character.describe("invincible", "Durations") +
+                         ": after the first hit the player stays invincible for ever");
+    }
+}
+
+// A vertical scroll keeps the camera's x from before it, and the first frame after it
+// places the camera in the new boundary. Where a player can cross between two boundaries
+// (a column open at the bottom of one screen row and the top of the next), the view must
+// be the same whole-screen position in both, or the scroll shows part of a neighbouring
+// screen and the picture then jumps sideways.
+void Checker::checkScrollViews(const std::string& name, Map& map) {
+    const std::string section = "[" + name + "] ";
+    const auto boundaryAt = [&map](int x, int y) {
+        for (int i = 0; i < map.getBoundaryCount(); ++i) {
+            const Rect b = map.getBoundary(i);
+            if (b.x <= x && x < b.x + b.w && b.y <= y && y < b.y + b.h) {
+                return i;
+            }
+        }
+        return -1;
+    };
+    const auto viewIn = [](const Rect& b, int centre) {
+        const int target = centre - kScreenWidth / 2;
+        return target < b.x ? b.x : std::min(target, b.x + b.w - kScreenWidth);
+    };
+    for (int from = 0; from < map.getBoundaryCount(); ++from) {
+        const Rect upper = map.getBoundary(from);
+        map.setCurrentBoundaryByPosition(upper.x, upper.y);
+        if (map.getCurrentBoundaryIndex() != from) {
+            continue;  // an earlier boundary covers this one's corner; never current there
+        }
+        const int below = upper.y + kScreenHeight;
+        for (int x = upper.x; x < upper.x + upper.w; x += Tile::kWidth) {
+            const int to = boundaryAt(x, below);
+            if (to < 0 || map.getTile(x, below - Tile::kHeight).type == TileType::kSolid ||
+                map.getTile(x, below).type == TileType::kSolid) {
+                continue;
+            }
+            const Rect lower = map.getBoundary(to);
+            // The player's middle may be anywhere in the open column.
+            for (const int centre : {x, x + Tile::kWidth - 1}) {
+                const int during = viewIn(upper, centre);
+                const int after = viewIn(lower, centre);
+                if (during == after && during % kScreenWidth == 0) {
+                    continue;
+                }
+                std::string what =
+                    "the scroll between boundary " + std::to_string(from) + " and boundary " +
+                    std::to_string(to) + " at x " + std::to_string(x) + " to " +
+                    std::to_string(x + Tile::kWidth - 1) + " shows view x " +
+                    std::to_string(during) + " in boundary " + std::to_string(from) + " and " +
+                    std::to_string(after) + " in boundary " + std::to_string(to);
+                if (during % kScreenWidth != 0 || after % kScreenWidth != 0) {
+                    what += ": part of a neighbouring screen scrolls into view";
+                }
+                if (during != after) {
+                    what += ": the camera jumps sideways when the scroll ends";
+                }
+                report("levels.ini", section + what);
+                x = upper.x + upper.w;  // one finding per boundary is enough
+                break;
+            }
+        }
+    }
+}
+
+// Where a tile picture has see-through pixels, the level clears the screen behind it
+// every frame it shows; a modder usually wants tiles painted whole.
+void Checker::checkTileSheet(const std::string& name, const IniDictionary& levels) {
+    const char* sheet = levels.getCStringValue("tileSheet", name.c_str(), "empty");
+    const auto size = m_video.sizeOf(sheet);
+    if (size.first == 0 || size.second == 0) {
+        return;
+    }
+    Bitmap bitmap;
+    m_video.loadBitmap(bitmap, sheet);
+    std::string pictures;
+    for (int n = 0; n * size.second < size.first && n < 256; ++n) {
+        const Rect area{n * size.second, 0, static_cast<std::uint16_t>(size.second),
+                        static_cast<std::uint16_t>(size.second)};
+        if (m_video.hasSeeThroughPixels(bitmap, area)) {
+            pictures += (pictures.empty() ? "" : ", ") + std::to_string(n);
+        }
+    }
+    m_video.unloadBitmap(bitmap);
+    if (!pictures.empty()) {
+        report(sheet, "tile pictures " + pictures +
+                          " have transparent pixels (colour FF80FF): the level clears the "
+                          "screen behind every screen that shows them");
+    }
+}
+
 void Checker::checkLevel(const std::string& name, IniDictionary& levels) {
     const std::string file = levels.path();
     const std::string section = "[" + name + "] ";
@@ -262,9 +379,12 @@ void Checker::checkLevel(const std::string& name, IniDictionary& levels) {
     try {
         map = std::make_unique<Map>(name.c_str(), levels);
     } catch (const LoadError& error) {
-        report(error.file(), error.problem());
+        refuse(error);
         return;
     }
+    checkTileSheet(name, levels);
+    checkScrollViews(name, *map);
+    map->setCurrentBoundaryByPosition(map->getBoundary(0).x, map->getBoundary(0).y);
     const Rect first = map->getBoundary(0);
     const int startY = fixedpoint::pixel(map->getTeleportStartPosY());
     const int startX = fixedpoint::pixel(map->getTeleportStartPosX());
@@ -290,7 +410,9 @@ void Checker::checkLevel(const std::string& name, IniDictionary& levels) {
 
     const int enemyScreen = kEnemyScreenRow * map->getScreensPerRow();
     if (enemyScreen >= map->getScreenCount() || !map->hasScreen(enemyScreen)) {
-        report(file, section + "has no screen at row 8, column 0, where the enemy stands");
+        report(file, section +
+                         "has no screen at row 8, column 0, where the enemy stands: it "
+                         "is never seen or met");
     } else {
         map->setCurrentBoundaryByPosition(kEnemyX, kEnemyY);
         const Rect current = map->getCurrentBoundary();
@@ -319,6 +441,9 @@ void Checker::checkLevel(const std::string& name, IniDictionary& levels) {
     for (const Character& character : m_characters) {
         if (character.usable) {
             checkPair(name, *map, character);
+        } else if (character.exists) {
+            // The level loads the rest of the character too: its refusals are the game's.
+            checkArrival(name, character);
         }
     }
 }
@@ -388,64 +513,87 @@ void Checker::checkArrival(const std::string& levelName, const Character& charac
                        ")");
         }
     } catch (const LoadError& error) {
-        report(error.file(), prefix + error.problem());
+        refuse(error);
     }
 }
 
 std::vector<Problem> Checker::run() {
-    IniDictionary menu("stageselect.ini");
-    if (!menu.wasRead()) {
-        report("stageselect.ini", "cannot be opened");
-        return m_problems;
+    // The settings first, as the engine reads them.
+    try {
+        Settings::readPixelMultiplier();
+    } catch (const LoadError& error) {
+        refuse(error);
     }
-    const int characterCount = menu.getIntValue("amount", "Voltbots", 0);
-    const int levelCount = menu.getIntValue("amount", "Levels", 0);
-    if (characterCount < 1 || characterCount > kMaxListed) {
-        report("stageselect.ini", "[Voltbots] amount is " + std::to_string(characterCount) +
-                                      ", the menu needs 1 to 64 characters");
+    // The menu next, as the game builds it: font, stage select file and cursor.
+    try {
+        GameStateManager menuState;
+    } catch (const LoadError& error) {
+        refuse(error);
     }
-    if (levelCount < 1 || levelCount > kMaxListed) {
-        report("stageselect.ini", "[Levels] amount is " + std::to_string(levelCount) +
-                                      ", the menu needs 1 to 64 levels");
+    std::unique_ptr<IniDictionary> menuFile;
+    try {
+        menuFile = std::make_unique<IniDictionary>("stageselect.ini", IniDictionary::kRequired);
+    } catch (const LoadError& error) {
+        refuse(error);
+        return finish();
     }
+    const IniDictionary& menu = *menuFile;
+    const int characterCount = std::min(menu.getIntValue("amount", "Voltbots", 0), kMaxListed);
+    const int levelCount = std::min(menu.getIntValue("amount", "Levels", 0), kMaxListed);
 
-    for (int i = 0; i < characterCount && i < kMaxListed; ++i) {
+    for (int i = 0; i < characterCount; ++i) {
         Character result;
-        result.path = menu.getCStringValue(numbered("voltbot", i).c_str(), "Voltbots", "empty");
-        IniDictionary character(result.path.c_str());
-        if (!character.wasRead()) {
-            report(result.path, "cannot be opened (listed as voltbot" + std::to_string(i) +
-                                    " in stageselect.ini)");
-            m_characters.push_back(result);
-            continue;
+        const std::string key = numbered("voltbot", i);
+        if (!menu.hasKey(key.c_str(), "Voltbots")) {
+            continue;  // the menu's refusal names it
         }
+        result.path = menu.getCStringValue(key.c_str(), "Voltbots", "empty");
+        std::unique_ptr<IniDictionary> character;
         try {
-            Sprite sprite(character);
+            character =
+                std::make_unique<IniDictionary>(result.path.c_str(), IniDictionary::kRequired);
+            result.exists = true;
+            Sprite sprite(*character);
             result.usable = true;
         } catch (const LoadError& error) {
-            report(error.file(), error.problem());
+            refuse(error);
         }
-        checkSprite(character);
-        checkBox(character, result);
-        checkTimings(character);
-        checkTransitions(character);
+        if (character) {
+            checkSprite(*character);
+            checkBox(*character, result);
+            checkTimings(*character);
+            checkTransitions(*character);
+            checkDurations(*character);
+        }
         m_characters.push_back(result);
     }
 
-    IniDictionary levels("levels.ini");
-    if (!levels.wasRead()) {
-        report("levels.ini", "cannot be opened");
-        return m_problems;
+    std::unique_ptr<IniDictionary> levels;
+    try {
+        levels = std::make_unique<IniDictionary>("levels.ini", IniDictionary::kRequired);
+    } catch (const LoadError& error) {
+        refuse(error);
+        return finish();
     }
-    for (int i = 0; i < levelCount && i < kMaxListed; ++i) {
-        const std::string name =
-            menu.getCStringValue(numbered("level", i).c_str(), "Levels", "empty");
-        if (!levels.hasSection(name.c_str())) {
-            report("levels.ini", "has no section [" + name + "] for level" + std::to_string(i) +
-                                     " of stageselect.ini");
+    for (int i = 0; i < levelCount; ++i) {
+        const std::string key = numbered("level", i);
+        if (!menu.hasKey(key.c_str(), "Levels")) {
             continue;
         }
-        checkLevel(name, levels);
+        const std::string name = menu.getCStringValue(key.c_str(), "Levels", "empty");
+        if (!levels->hasSection(name.c_str())) {
+            refuse(LoadError("levels.ini", "no section [" + name + "] for the chosen level"));
+            continue;
+        }
+        checkLevel(name, *levels);
+    }
+    return finish();
+}
+
+std::vector<Problem> Checker::finish() {
+    // The game's own load warnings are findings of the same kind as the check's.
+    for (const LoadWarnings::Warning& warning : m_warnings.warnings()) {
+        report(warning.file, warning.problem);
     }
     return m_problems;
 }

@@ -15,15 +15,22 @@
 // of pixel multiplier 1. Texture handles are distinct fakes that are never dereferenced.
 class HeadlessVideo : public VideoService {
   public:
+    // Pictures are refused as the engine would refuse them at this multiplier (their
+    // sizes are still those of multiplier 1).
+    explicit HeadlessVideo(int limitMultiplier = 1) : m_limitMultiplier(limitMultiplier) {}
+
     void clearScreen() override {}
     void copyToBitmap(Bitmap&, Bitmap&, int, int, Rect*) override {}
     void copyToScreen(Bitmap&, int, int, Rect*) override {}
+    void copyToScreenWithAlpha(Bitmap&, int, int, Rect*, std::uint8_t) override {}
     void createBitmap(Bitmap& bitmap, int width, int height) override;
     void loadBitmap(Bitmap& bitmap, char const* path) override;
     void unloadBitmap(Bitmap&) override {}
+    // Read from the BMP file's pixels, for the loaders that decide at load what to clear.
+    bool hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) override;
 
-    // Width and height of a BMP file from its header; throws LoadError when the file
-    // cannot be read or is not a BMP of a usable size.
+    // Width and height of a BMP file from its header, checked as the engine checks it;
+    // throws LoadError when the game would refuse the file.
     static void readBmpSize(const char* path, int& width, int& height);
 
     // The size of a picture loaded before, or {0, 0}: the content check compares sprite
@@ -33,8 +40,10 @@ class HeadlessVideo : public VideoService {
   private:
     void assignHandle(Bitmap& bitmap);
 
+    int m_limitMultiplier;
     std::uintptr_t m_nextHandle = 1;
     std::map<std::string, std::pair<int, int>> m_sizes;
+    std::map<std::uintptr_t, std::string> m_paths;
 };
 
 // Installs a video service for the lifetime of the object and puts the previous one back.

@@ -55,19 +55,6 @@ bool parseNumber(const std::string& text, int low, int high, int& value) {
     return value >= low && value <= high;
 }
 
-bool parseType(const std::string& text, int& type) {
-    if (text == "passable") {
-        type = 0;
-    } else if (text == "solid") {
-        type = 1;
-    } else if (text == "ladder") {
-        type = 2;
-    } else {
-        return parseNumber(text, 0, 255, type);
-    }
-    return true;
-}
-
 // "name = value" with exactly one printable, non-space character as the value.
 bool singleCharacter(const std::string& text, char& c) {
     if (text.size() != 1 || text[0] <= ' ') {
@@ -250,31 +237,70 @@ void checkTiles(const Source& source, const std::string& path) {
 
 std::string encode(const Source& source) {
     const std::size_t width = source.rows[0].size();
-    const std::size_t height = source.rows.size();
-    std::string bytes;
-    bytes.reserve(5 + width * height * 2);
-    bytes.push_back(static_cast<char>(width >> 8));
-    bytes.push_back(static_cast<char>(width & 0xFF));
-    bytes.push_back(static_cast<char>(height >> 8));
-    bytes.push_back(static_cast<char>(height & 0xFF));
-    bytes.push_back(static_cast<char>(source.pictures + 1));
-    // Row-major: each tile row is the row's chunks of 16 tiles, one chunk per screen
-    // column. An absent screen's chunk is 32 zero bytes (its leading zero marks it).
+    std::vector<Cell> cells;
+    cells.reserve(width * source.rows.size());
     for (const std::string& row : source.rows) {
         for (const char tileChar : row) {
             const unsigned char tile = static_cast<unsigned char>(tileChar);
             if (tile == source.absent) {
-                bytes.append(2, '\0');
+                cells.push_back(Cell{});
             } else {
-                bytes.push_back(static_cast<char>(source.legend[tile].picture + 1));
-                bytes.push_back(static_cast<char>(source.legend[tile].type));
+                cells.push_back(Cell{true, source.legend[tile].picture, source.legend[tile].type});
             }
+        }
+    }
+    return encodeMap(static_cast<int>(width), static_cast<int>(source.rows.size()), source.pictures,
+                     cells);
+}
+
+}  // namespace
+
+bool parseType(const std::string& text, int& type) {
+    if (text == "passable") {
+        type = 0;
+    } else if (text == "solid") {
+        type = 1;
+    } else if (text == "ladder") {
+        type = 2;
+    } else {
+        return parseNumber(text, 0, 255, type);
+    }
+    return true;
+}
+
+std::string typeName(int type) {
+    switch (type) {
+        case 0:
+            return "passable";
+        case 1:
+            return "solid";
+        case 2:
+            return "ladder";
+        default:
+            return std::to_string(type);
+    }
+}
+
+std::string encodeMap(int width, int height, int pictures, const std::vector<Cell>& cells) {
+    std::string bytes;
+    bytes.reserve(5 + cells.size() * 2);
+    bytes.push_back(static_cast<char>(width >> 8));
+    bytes.push_back(static_cast<char>(width & 0xFF));
+    bytes.push_back(static_cast<char>(height >> 8));
+    bytes.push_back(static_cast<char>(height & 0xFF));
+    bytes.push_back(static_cast<char>(pictures + 1));
+    // Row-major: each tile row is the row's chunks of 16 tiles, one chunk per screen
+    // column. An absent screen's chunk is 32 zero bytes (its leading zero marks it).
+    for (const Cell& cell : cells) {
+        if (!cell.present) {
+            bytes.append(2, '\0');
+        } else {
+            bytes.push_back(static_cast<char>(cell.picture + 1));
+            bytes.push_back(static_cast<char>(cell.type));
         }
     }
     return bytes;
 }
-
-}  // namespace
 
 std::string compile(const std::string& text, const std::string& path) {
     const Source source = parse(text, path);

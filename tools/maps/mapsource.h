@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // Turns a level's tile map written as text (assets/levels/<name>.txt) into the binary tile
 // map file the game loads (data/<name>.map). The text has a header (picture count, the
@@ -12,6 +13,23 @@
 // Every problem is refused with LoadError whose file is "<path>:<line>", so a caller
 // prints "<path>:<line>: <problem>".
 namespace mapsource {
+
+// One cell of a map about to be written: its picture and type, or a cell of an absent
+// screen.
+struct Cell {
+    bool present = false;
+    unsigned char picture = 0;
+    unsigned char type = 0;
+};
+
+// The bytes of a .map file: `cells` holds width x height cells row by row, top to bottom.
+// The caller has checked the shape (whole screens, each wholly present or absent).
+std::string encodeMap(int width, int height, int pictures, const std::vector<Cell>& cells);
+
+// A tile type as written in sources: passable, solid, ladder, or a number 0 to 255.
+bool parseType(const std::string& text, int& type);
+// The inverse: the name of types 0 to 2, the number otherwise.
+std::string typeName(int type);
 
 // Compiles the text of one source; `path` only names it in error messages.
 std::string compile(const std::string& text, const std::string& path);

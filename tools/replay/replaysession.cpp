@@ -4,8 +4,10 @@
 #include "states/gamestatemanager.h"
 #include "states/level.h"
 
-ReplaySession::ReplaySession(const std::string& levelName, const std::string& characterPath)
+ReplaySession::ReplaySession(const std::string& levelName, const std::string& characterPath,
+                             const std::string& ghostCharacterPath)
     : m_manager(std::make_unique<GameStateManager>()) {
+    m_manager->setGhostCharacter(ghostCharacterPath);
     // The frame in which the stage select confirmed: it still draws the menu, so a
     // picture of the window shows exactly what the level draws over.
     m_manager->draw();

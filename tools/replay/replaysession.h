@@ -16,7 +16,9 @@ class Level;
 // Draws go to whatever video service is installed in the ServiceLocator.
 class ReplaySession {
   public:
-    ReplaySession(const std::string& levelName, const std::string& characterPath);
+    // With a ghost character, the level runs a ghost of it as the game's --ghost does.
+    ReplaySession(const std::string& levelName, const std::string& characterPath,
+                  const std::string& ghostCharacterPath = "");
     ~ReplaySession();
     ReplaySession(const ReplaySession&) = delete;
     ReplaySession& operator=(const ReplaySession&) = delete;

@@ -7,20 +7,10 @@ namespace tracediff {
 
 namespace {
 
-std::vector<std::string> split(const std::string& line) {
-    std::vector<std::string> fields;
-    std::string field;
-    std::istringstream in(line);
-    while (std::getline(in, field, ',')) {
-        fields.push_back(field);
-    }
-    return fields;
-}
-
 std::string changedColumns(const std::vector<std::string>& names, const std::string& expected,
                            const std::string& actual) {
-    const std::vector<std::string> a = split(expected);
-    const std::vector<std::string> b = split(actual);
+    const std::vector<std::string> a = splitRow(expected);
+    const std::vector<std::string> b = splitRow(actual);
     std::string changed;
     const std::size_t count = std::max(a.size(), b.size());
     for (std::size_t i = 0; i < count; ++i) {
@@ -38,6 +28,16 @@ std::string changedColumns(const std::vector<std::string>& names, const std::str
 
 }  // namespace
 
+std::vector<std::string> splitRow(const std::string& line) {
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(line);
+    while (std::getline(in, field, ',')) {
+        fields.push_back(field);
+    }
+    return fields;
+}
+
 std::string compare(const std::vector<std::string>& expected,
                     const std::vector<std::string>& actual, int maxRows) {
     if (expected == actual) {
@@ -49,7 +49,7 @@ std::string compare(const std::vector<std::string>& expected,
                << (actual.empty() ? "" : actual[0]) << '\n';
         return report.str();
     }
-    const std::vector<std::string> names = split(expected[0]);
+    const std::vector<std::string> names = splitRow(expected[0]);
     const std::size_t rows = std::max(expected.size(), actual.size());
     int shown = 0;
     for (std::size_t i = 1; i < rows && shown < maxRows; ++i) {

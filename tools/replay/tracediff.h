@@ -9,6 +9,9 @@
 // so a deliberate physics change reads as a short, specific diff. Empty when equal.
 namespace tracediff {
 
+// The comma-separated fields of one trace row, for every reader of traces.
+std::vector<std::string> splitRow(const std::string& line);
+
 std::string compare(const std::vector<std::string>& expected,
                     const std::vector<std::string>& actual, int maxRows = 5);
 

@@ -1,5 +1,6 @@
 #include "tracewriter.h"
 
+#include <cstdlib>
 #include <sstream>
 
 #include "player/voltbot.h"
@@ -122,6 +123,46 @@ std::string format(const TraceRow& row) {
         << row.belowFeet << ',' << row.atFeet << ',' << row.atMiddle << ',' << row.atHead << ','
         << row.aboveHead << ',' << row.scrolling << ',' << row.viewX << ',' << row.viewY;
     return out.str();
+}
+
+bool parse(const std::string& line, TraceRow& row) {
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(line);
+    while (std::getline(in, field, ',')) {
+        fields.push_back(field);
+    }
+    if (fields.size() != std::size(kColumns)) {
+        return false;
+    }
+    bool ok = true;
+    std::size_t next = 0;
+    auto number = [&]() {
+        const std::string& text = fields[next++];
+        char* end = nullptr;
+        const long value = std::strtol(text.c_str(), &end, 10);
+        ok = ok && !text.empty() && *end == '\0' && value >= -2147483647L && value <= 2147483647L;
+        return static_cast<int>(value);
+    };
+    auto text = [&]() { return fields[next++]; };
+    row.frame = number();
+    row.phase = text();
+    row.x = number();
+    row.y = number();
+    row.xSpeed = number();
+    row.ySpeed = number();
+    row.mode = text();
+    row.state = text();
+    row.animation = number();
+    row.belowFeet = number() != 0;
+    row.atFeet = number() != 0;
+    row.atMiddle = number() != 0;
+    row.atHead = number() != 0;
+    row.aboveHead = number() != 0;
+    row.scrolling = number() != 0;
+    row.viewX = number();
+    row.viewY = number();
+    return ok;
 }
 
 }  // namespace tracewriter

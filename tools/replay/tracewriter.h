@@ -39,5 +39,8 @@ std::vector<std::string> columns();
 TraceRow sample(int frame, Level& level);
 // One CSV line, without a line break.
 std::string format(const TraceRow& row);
+// Reads a line written by format back; false when it is not one (wrong field count or a
+// number that is not one), so a hand-edited golden file is reported rather than guessed.
+bool parse(const std::string& line, TraceRow& row);
 
 }  // namespace tracewriter

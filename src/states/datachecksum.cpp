@@ -1,17 +1,25 @@
-#include "checksum.h"
+#include "states/datachecksum.h"
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 
+#include "config/datafile.h"
 #include "config/inidictionary.h"
+#include "config/loaderror.h"
+#include "config/loadwarnings.h"
 
 namespace datachecksum {
 
 namespace {
 
 std::uint64_t hashFile(const std::string& path, std::uint64_t hash) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Only a regular file is read: a folder would throw from the stream and a FIFO
+    // would block. The level's loaders then refuse the same path with the usual line.
+    std::ifstream in;
+    try {
+        in = DataFile::open(path.c_str());
+    } catch (const LoadError&) {
         return fnv1a("<missing " + path + ">", hash);
     }
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -39,7 +47,17 @@ std::string toHex(std::uint64_t value) {
 }
 
 std::string compute(const std::string& level, const std::string& character) {
-    const IniDictionary levels("levels.ini");
+    // Only hashed here: whether the file is usable is the level loader's to say, once.
+    std::unique_ptr<IniDictionary> found;
+    {
+        const LoadWarnings::Collector quiet;
+        try {
+            found = std::make_unique<IniDictionary>("levels.ini");
+        } catch (const LoadError&) {
+            found = std::make_unique<IniDictionary>("<no levels.ini>");
+        }
+    }
+    const IniDictionary& levels = *found;
     const std::string mapPath = levels.getCStringValue("tileMap", level.c_str(), "empty");
     std::uint64_t hash = kOffsetBasis;
     hash = hashFile(mapPath, hash);

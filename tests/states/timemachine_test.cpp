@@ -1,0 +1,419 @@
+// Savestates and rewind must be exact: a level put back to update k and fed the same input
+// again must go through exactly the states and pictures it went through the first time.
+// The runs are seeded random key streams on the shipped levels and characters.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/headlessvideo.h"
+#include "config/loaderror.h"
+#include "engine/controls.h"
+#include "scratchdir.h"
+#include "states/gamestatemanager.h"
+#include "states/inputscript.h"
+#include "states/level.h"
+#include "states/savestatefile.h"
+#include "states/timemachine.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef KESTRELIX_SANITIZED
+constexpr int kRandomRuns = 200;
+#else
+constexpr int kRandomRuns = 2000;
+#endif
+
+// A headless video service that folds every screen draw of a frame into one number, so
+// two frames' pictures compare as two integers.
+class PictureHash : public HeadlessVideo {
+  public:
+    void clearScreen() override { mix(0x5a5a); }
+    void copyToScreen(Bitmap& source, int x, int y, Rect* rect) override {
+        mix(reinterpret_cast<std::uintptr_t>(source.texture));
+        mix(static_cast<std::uint32_t>(x));
+        mix(static_cast<std::uint32_t>(y));
+        if (rect != nullptr) {
+            mix(static_cast<std::uint32_t>(rect->x));
+            mix(static_cast<std::uint32_t>(rect->y));
+        }
+    }
+    std::uint64_t take() {
+        const std::uint64_t hash = m_hash;
+        m_hash = kSeed;
+        return hash;
+    }
+
+  private:
+    static constexpr std::uint64_t kSeed = 1469598103934665603ULL;
+    void mix(std::uint64_t value) { m_hash = (m_hash ^ value) * 1099511628211ULL; }
+    std::uint64_t m_hash = kSeed;
+};
+
+// The shipped data in a scratch folder, which becomes the working directory.
+class ShippedData {
+  public:
+    ShippedData() {
+        for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
+            scratch.copyFromSource("data/" + entry.path().filename().string(),
+                                   entry.path().filename().string());
+        }
+    }
+    ScratchDir scratch;
+};
+
+constexpr int kKeyCount = 6;
+
+// The keys a script holds in each of its update frames, as bit masks (bit = Controls::Key).
+std::vector<unsigned> heldPerFrame(const InputScript& script) {
+    std::vector<unsigned> frames;
+    for (const InputScript::Span& span : script.spans()) {
+        unsigned held = 0;
+        for (InputScript::Key key : span.keys) {
+            held |= 1u << static_cast<int>(key);
+        }
+        frames.insert(frames.end(), static_cast<std::size_t>(span.frames), held);
+    }
+    return frames;
+}
+
+// A key stream as a player makes one: the keys of a recorded route, and from frame
+// `wildFrom` on, random changes on top of it (keys let go or pressed in addition, taps of
+// jump and shoot within one frame, both arrows of an axis), with the engine's key rules.
+// Element 0 is the level's switch frame.
+std::vector<Controls> keyStream(const std::vector<unsigned>& route, int frames, int wildFrom,
+                                std::mt19937& random) {
+    std::vector<Controls> stream;
+    Controls controls;
+    unsigned held = 0;
+    unsigned twist = 0;
+    stream.push_back(controls);
+    for (int f = 1; f <= frames; ++f) {
+        controls.beginFrame();
+        const std::size_t index = static_cast<std::size_t>(f - 1);
+        const unsigned planned = index < route.size() ? route[index] : 0;
+        if (f >= wildFrom && random() % 6 == 0) {
+            twist ^= 1u << (random() % kKeyCount);
+        }
+        const unsigned wanted = planned ^ twist;
+        // Keys go up and down in a random order, so the last-pressed arrow varies.
+        const int first = static_cast<int>(random() % kKeyCount);
+        for (int i = 0; i < kKeyCount; ++i) {
+            const int k = (first + i) % kKeyCount;
+            const unsigned bit = 1u << k;
+            if ((held & bit) != 0 && (wanted & bit) == 0) {
+                controls.release(static_cast<Controls::Key>(k));
+            } else if ((held & bit) == 0 && (wanted & bit) != 0) {
+                controls.press(static_cast<Controls::Key>(k));
+            }
+        }
+        if (f >= wildFrom && random() % 20 == 0) {
+            const auto tap = random() % 2 == 0 ? Controls::Key::kJump : Controls::Key::kShoot;
+            if ((wanted & (1u << static_cast<int>(tap))) == 0) {
+                controls.press(tap);
+                controls.release(tap);
+            }
+        }
+        held = wanted;
+        stream.push_back(controls);
+    }
+    return stream;
+}
+
+// One frame of the level as the main loop runs it, through the time machine.
+struct Frame {
+    Level::Snapshot state;
+    std::uint64_t picture;
+};
+
+class Session {
+  public:
+    Session(const std::string& levelName, const std::string& character)
+        : manager(std::make_unique<GameStateManager>()), machine(*manager) {
+        manager->setInitMessage(GameStateManager::InitMessageId::kLevel, levelName.c_str());
+        manager->setInitMessage(GameStateManager::InitMessageId::kVoltbot, character.c_str());
+        manager->setNextState();
+    }
+    // Frame 0 is the switch to the level; frame k >= 1 runs update k.
+    Frame frame(const Controls& controls) {
+        machine.update(controls);
+        machine.draw();
+        return {machine.level()->snapshot(), video.take()};
+    }
+    void frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            frame(Controls{});
+        }
+    }
+    Frame redraw() {
+        machine.draw();
+        return {machine.level()->snapshot(), video.take()};
+    }
+
+    PictureHash video;
+    ScopedVideo provided{&video};
+    std::unique_ptr<GameStateManager> manager;
+    TimeMachine machine;
+};
+
+bool sameState(const Level::Snapshot& a, const Level::Snapshot& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Replays frames first .. end of the original from the session's current moment and
+// reports the first frame that differs, or -1.
+int firstDifference(Session& session, const std::vector<Controls>& controls,
+                    const std::vector<Frame>& original, int first) {
+    for (int f = first; f < static_cast<int>(original.size()); ++f) {
+        const Frame replayed = session.frame(controls[static_cast<std::size_t>(f)]);
+        const Frame& expected = original[static_cast<std::size_t>(f)];
+        if (!sameState(replayed.state, expected.state) || replayed.picture != expected.picture) {
+            return f;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+// Over seeded random runs: save at update k, rewind n updates from the end, replay; restore
+// the save, replay. Every later frame (state and picture) must equal the original's, the
+// restored picture must equal the picture at the save, and the live input record must get
+// the previous-frame directions the original update k + 1 saw.
+TEST(TimeMachine, RestoreAndRewindContinueExactlyOverRandomRuns) {
+    ShippedData data;
+    std::vector<InputScript> routes;
+    for (const char* level : {"sablex", "corvane"}) {
+        for (const char* character : {"voltbot1", "voltbot2"}) {
+            for (const char* route : {"jumps", "pit", "route", "enemy"}) {
+                routes.push_back(InputScript::parseFile(
+                    (sourceDir() / "tests/replay/scripts" /
+                     (std::string(level) + "-" + character + "-" + route + ".txt"))
+                        .string()));
+            }
+        }
+    }
+    // What the checked windows went through, so the test knows it covered the hard parts.
+    int scrolls = 0;
+    int restarts = 0;
+    int hits = 0;
+    int bullets = 0;
+    for (int run = 0; run < kRandomRuns; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        std::mt19937 random(static_cast<std::uint32_t>(run));
+        const InputScript& route = routes[static_cast<std::size_t>(run) % routes.size()];
+        // A window of 120 to 400 updates somewhere along the route, from its first frame
+        // (the ready phase) to its end; the route is followed exactly up to the window.
+        const int length = 120 + static_cast<int>(random() % 281);
+        const int end = length + static_cast<int>(
+                                     random() % static_cast<std::uint32_t>(route.frameCount() + 1));
+        const int wildFrom = end - length;
+        const std::vector<Controls> controls =
+            keyStream(heldPerFrame(route), end, wildFrom, random);
+        Session session(route.level(), route.character());
+        for (int f = 0; f < wildFrom; ++f) {
+            session.frame(controls[static_cast<std::size_t>(f)]);
+        }
+
+        const int saveAt =
+            wildFrom + static_cast<int>(random() % static_cast<std::uint32_t>(length));
+        const int slot = static_cast<int>(random() % TimeMachine::kSlotCount);
+        std::vector<Frame> original(static_cast<std::size_t>(wildFrom));
+        for (int f = wildFrom; f <= end; ++f) {
+            original.push_back(session.frame(controls[static_cast<std::size_t>(f)]));
+            const Level::Snapshot& state = original.back().state;
+            scrolls += state.phase == Level::kScrolling ? 1 : 0;
+            restarts += state.phase == Level::kReady && f > 200 ? 1 : 0;
+            hits += state.player.state == static_cast<int>(Voltbot::State::kReeling) ? 1 : 0;
+            bullets += state.player.bullets[2].active;
+            if (f == saveAt) {
+                ASSERT_TRUE(session.machine.save(slot));
+            }
+        }
+
+        // Rewind n updates, as holding the key does, then play the same keys again.
+        const int back = 1 + static_cast<int>(random() % static_cast<std::uint32_t>(length));
+        session.machine.startRewinding();
+        for (int i = 0; i < back; ++i) {
+            session.frame(Controls{});
+        }
+        Controls live;
+        session.machine.stopRewinding(live);
+        const int rewoundTo = end - back;
+        ASSERT_EQ(session.machine.history().newest().update, rewoundTo);
+        ASSERT_EQ(live.prevDirX, controls[static_cast<std::size_t>(rewoundTo + 1)].prevDirX);
+        ASSERT_EQ(live.prevDirY, controls[static_cast<std::size_t>(rewoundTo + 1)].prevDirY);
+        ASSERT_EQ(firstDifference(session, controls, original, rewoundTo + 1), -1);
+
+        // Restore the slot: the picture is the one at the save, and the run goes on as then.
+        ASSERT_TRUE(session.machine.restore(slot, live));
+        const Frame restored = session.redraw();
+        ASSERT_TRUE(sameState(restored.state, original[static_cast<std::size_t>(saveAt)].state));
+        ASSERT_EQ(restored.picture, original[static_cast<std::size_t>(saveAt)].picture);
+        ASSERT_EQ(live.prevDirX, controls[static_cast<std::size_t>(saveAt + 1)].prevDirX);
+        ASSERT_EQ(live.prevDirY, controls[static_cast<std::size_t>(saveAt + 1)].prevDirY);
+        ASSERT_EQ(firstDifference(session, controls, original, saveAt + 1), -1);
+    }
+    EXPECT_GT(scrolls, 0);
+    EXPECT_GT(restarts, 0);
+    EXPECT_GT(hits, 0);
+    EXPECT_GT(bullets, 0);
+}
+
+// Paused, each press of the rewind key is one update back, and the first moment of the
+// level is as far as it goes; held keys then act as if pressed.
+TEST(TimeMachine, StepsBackOneUpdateAtATimeAndStopsAtTheLevelStart) {
+    ShippedData data;
+    Session session("Sablex", "voltbot1");
+    std::mt19937 random(7);
+    const std::vector<Controls> controls = keyStream({}, 39, 1, random);
+    std::vector<Frame> original;
+    for (const Controls& c : controls) {
+        original.push_back(session.frame(c));
+    }
+    Controls live;
+    live.jumpHeld = true;
+    live.shootReleased = true;
+    for (int f = 38; f >= 0; --f) {
+        ASSERT_TRUE(session.machine.stepBack(live));
+        EXPECT_EQ(session.machine.history().newest().update, f);
+        EXPECT_TRUE(sameState(session.redraw().state, original[static_cast<std::size_t>(f)].state));
+    }
+    EXPECT_FALSE(session.machine.stepBack(live));
+    EXPECT_TRUE(live.jumpPressed);
+    EXPECT_FALSE(live.shootPressed);
+    EXPECT_FALSE(live.shootReleased);
+}
+
+// The history is one buffer: once full, the oldest moments go and the newest stay.
+TEST(TimeMachine, HistoryKeepsTheNewestMomentsOfAFullBuffer) {
+    ShippedData data;
+    PictureHash video;
+    ScopedVideo provided{&video};
+    auto manager = std::make_unique<GameStateManager>();
+    TimeMachine machine(*manager, 10);
+    manager->setInitMessage(GameStateManager::InitMessageId::kLevel, "Corvane");
+    manager->setNextState();
+    for (int f = 0; f <= 25; ++f) {
+        machine.update(Controls{});
+    }
+    EXPECT_EQ(machine.history().size(), 10);
+    Controls live;
+    int steps = 0;
+    while (machine.stepBack(live)) {
+        ++steps;
+    }
+    EXPECT_EQ(steps, 9);
+    EXPECT_EQ(machine.history().newest().update, 16);
+    EXPECT_FALSE(machine.restore(0, live));  // nothing saved
+}
+
+// A recording follows the time machine: every way back cuts it at the moment landed on.
+TEST(TimeMachine, TellsItsObserverWhereTheTimelineWasCut) {
+    struct Cuts : TimeMachine::Observer {
+        void onTimelineCut(int update) override { cuts.push_back(update); }
+        void onReloaded(const Controls&) override { cuts.push_back(-1); }
+        std::vector<int> cuts;
+    } observer;
+    ShippedData data;
+    Session session("Corvane", "voltbot2");
+    session.machine.setObserver(&observer);
+    for (int f = 0; f <= 30; ++f) {
+        session.frame(Controls{});
+        if (f == 10) {
+            session.machine.save(1);
+        }
+    }
+    Controls live;
+    session.machine.stepBack(live);
+    session.machine.startRewinding();
+    session.frames(5);
+    session.machine.stopRewinding(live);
+    session.machine.restore(1, live);
+    session.machine.reload(live);
+    EXPECT_EQ(observer.cuts, (std::vector<int>{29, 24, 10, -1}));
+}
+
+// A slot written to a file reads back as the same value and restores the same level; a
+// broken file is refused with what is wrong, and words that do not fit the level are kept
+// out of the slots.
+TEST(SavestateFile, RoundTripsAndRefusesBrokenFiles) {
+    ShippedData data;
+    Session session("Sablex", "voltbot1");
+    std::mt19937 random(3);
+    for (const Controls& c : keyStream({}, 300, 1, random)) {
+        session.frame(c);
+    }
+    ASSERT_TRUE(session.machine.save(0));
+    const savestatefile::Header header{"Sablex", "voltbot1", "0123456789abcdef"};
+    savestatefile::write("slot1.state", header, session.machine.slot(0));
+    savestatefile::Header read;
+    const Savestate back = savestatefile::read("slot1.state", read);
+    EXPECT_EQ(std::memcmp(&back, &session.machine.slot(0), sizeof back), 0);
+    EXPECT_EQ(read.level, "Sablex");
+    EXPECT_EQ(read.character, "voltbot1");
+    EXPECT_EQ(read.checksum, "0123456789abcdef");
+    ASSERT_TRUE(session.machine.putSlot(3, back));
+
+    std::ifstream in("slot1.state");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string good = text.str();
+    const auto replaced = [&good](const std::string& from, const std::string& to) {
+        std::string edited = good;
+        edited.replace(edited.find(from), from.size(), to);
+        return edited;
+    };
+    const std::string words = "words " + std::to_string(sizeof(Savestate) / 4) + "\n";
+    const struct {
+        std::string file;
+        std::string problem;
+    } broken[] = {
+        {"", "slot1.state: is not a savestate (first line \"\")"},
+        {replaced("level Sablex", "levels Sablex"),
+         "slot1.state: expected a \"level\" line, found \"levels Sablex\""},
+        {replaced(words, "words 12\n"),
+         "slot1.state: words 12 is not 61 (a savestate of another version of the game)"},
+        {replaced(words, words + "1x "), "slot1.state: word 1 \"1x\" is not a 32-bit number"},
+        {replaced(words, words + "4294967296 "),
+         "slot1.state: word 1 \"4294967296\" is not a 32-bit number"},
+        {good.substr(0, good.find(words) + words.size()) + "0 0 0",
+         "slot1.state: ends after 3 of 61 words"},
+        {good + "7\n", "slot1.state: has more than 61 words (\"7\")"},
+    };
+    for (const auto& c : broken) {
+        std::ofstream("slot1.state", std::ios::trunc) << c.file;
+        try {
+            savestatefile::read("slot1.state", read);
+            ADD_FAILURE() << "accepted: " << c.problem;
+        } catch (const LoadError& error) {
+            EXPECT_EQ(std::string(error.what()), c.problem);
+        }
+    }
+
+    // Well-formed words that name what the level does not have.
+    const auto refused = [&](auto change) {
+        Savestate moment = back;
+        change(moment);
+        return !session.machine.putSlot(2, moment);
+    };
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.phase = 9; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.mapBoundary = 999; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.state = 10; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.sprite.animationIndex = 10; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.sprite.frame = 1000; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.enemy.animationIndex = -1; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.bullets[1].active = 2; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.level.player.x = 1 << 30; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.dirX = 7; }));
+    EXPECT_FALSE(session.machine.hasSlot(2));
+}
