@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the game for the web into build-web/ with Debian's own toolchain only: emscripten
-# from Debian, and SDL2 compiled to WebAssembly from Debian's SDL2 source package (the
-# SDL "port" emscripten offers would download SDL, which an offline machine cannot).
-# Installs what is missing, fetches the source once and keeps the SDL build between runs.
+# from Debian, and SDL2 and SDL_mixer compiled to WebAssembly from Debian's source packages
+# (the "ports" emscripten offers would download them, which an offline machine cannot).
+# Installs what is missing, fetches the sources once and keeps both builds between runs.
 #
 #   web/build.sh            the page: build-web/game/kestrelix.{html,js,wasm,data}
 #   web/build.sh --test     the same, linked with GL_TESTING so a test can read the canvas
@@ -50,24 +50,32 @@ if [ "${#missing[@]}" -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
 
-# --- SDL2's source, from Debian's archive. ---
+# --- Sources from Debian's archive, fetched once into build-web/<folder>/. ---
 mkdir -p "$out"
-sdl_src="$(find "$out/sdl-source" -maxdepth 1 -type d -name 'libsdl2-*' 2>/dev/null | head -n 1 || true)"
-if [ -z "$sdl_src" ]; then
-    # apt-get source needs deb-src lines. Debian 12 keeps its sources in deb822 form; a
-    # second file with the same archives and Types: deb-src leaves the system's file alone.
-    if ! apt-get source --print-uris libsdl2 >/dev/null 2>&1; then
-        list=/etc/apt/sources.list.d/kestrelix-deb-src.sources
-        echo "Enabling deb-src in $list"
-        awk '/^Types:/ { print "Types: deb-src"; next } { print }' \
-            /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" >/dev/null
-        $sudo apt-get update -qq
+# debian_source PACKAGE FOLDER: prints the unpacked source folder, fetching it when missing.
+debian_source() {
+    local package=$1 folder="$out/$2" found
+    found="$(find "$folder" -maxdepth 1 -type d -name "$package-*" 2>/dev/null | head -n 1 || true)"
+    if [ -z "$found" ]; then
+        # apt-get source needs deb-src lines. Debian 12 keeps its sources in deb822 form; a
+        # second file with the same archives and Types: deb-src leaves the system's file
+        # alone.
+        if ! apt-get source --print-uris "$package" >/dev/null 2>&1; then
+            local list=/etc/apt/sources.list.d/kestrelix-deb-src.sources
+            echo "Enabling deb-src in $list" >&2
+            awk '/^Types:/ { print "Types: deb-src"; next } { print }' \
+                /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" >/dev/null
+            $sudo apt-get update -qq
+        fi
+        rm -rf "$folder"
+        mkdir -p "$folder"
+        (cd "$folder" && apt-get source -qq "$package" >&2)
+        found="$(find "$folder" -maxdepth 1 -type d -name "$package-*" | head -n 1)"
     fi
-    rm -rf "$out/sdl-source"
-    mkdir -p "$out/sdl-source"
-    (cd "$out/sdl-source" && apt-get source -qq libsdl2)
-    sdl_src="$(find "$out/sdl-source" -maxdepth 1 -type d -name 'libsdl2-*' | head -n 1)"
-fi
+    echo "$found"
+}
+sdl_src="$(debian_source libsdl2 sdl-source)"
+mixer_src="$(debian_source libsdl2-mixer mixer-source)"
 
 # Debian's emscripten is made for Debian's python; another python3 earlier in PATH (a
 # version manager's shim, say) only slows every compiler call down.
@@ -96,8 +104,30 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$(basename "$sdl_src")" ]; then
     basename "$sdl_src" >"$stamp"
 fi
 
-# --- The game, pointed at that SDL so find_package(SDL2) cannot fall back to the port. ---
+# --- SDL_mixer for WebAssembly on that SDL: static, the built-in WAVE loader only. ---
+# The game's sounds and music are all .wav; every codec that would need another library
+# (or download one) is off.
+mixer_prefix="$out/mixer-install"
+stamp="$mixer_prefix/.built-from"
+if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$(basename "$mixer_src") on $(basename "$sdl_src")" ]; then
+    rm -rf "$out/mixer-build" "$mixer_prefix"
+    emcmake cmake -S "$mixer_src" -B "$out/mixer-build" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$mixer_prefix" \
+        -DSDL2_DIR="$sdl_prefix/lib/cmake/SDL2" \
+        -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF \
+        -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_VENDORED=OFF \
+        -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF \
+        -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF \
+        -DSDL2MIXER_WAVE=ON >/dev/null
+    cmake --build "$out/mixer-build" -j"$(nproc)"
+    cmake --install "$out/mixer-build" >/dev/null
+    echo "$(basename "$mixer_src") on $(basename "$sdl_src")" >"$stamp"
+fi
+
+# --- The game, pointed at these builds so find_package cannot fall back to the ports. ---
 emcmake cmake -S "$root" -B "$out/$variant" -DCMAKE_BUILD_TYPE=Release \
-    -DKESTRELIX_TESTS=OFF -DSDL2_DIR="$sdl_prefix/lib/cmake/SDL2" "${extra_cmake[@]}" >/dev/null
+    -DKESTRELIX_TESTS=OFF -DSDL2_DIR="$sdl_prefix/lib/cmake/SDL2" \
+    -DSDL2_mixer_DIR="$mixer_prefix/lib/cmake/SDL2_mixer" "${extra_cmake[@]}" >/dev/null
 cmake --build "$out/$variant" -j"$(nproc)" --target kestrelix
 echo "Built $(cd "$out/$variant/web" && ls kestrelix.html kestrelix.js kestrelix.wasm kestrelix.data | tr '\n' ' ')in $out/$variant/web"

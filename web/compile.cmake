@@ -10,8 +10,15 @@ if(KESTRELIX_WEB_EXCEPTIONS)
     add_compile_options(-fexceptions)
 endif()
 
-# SDL built static only exports SDL2::SDL2-static; the game links SDL2::SDL2.
+# SDL and SDL_mixer built static only export SDL2::SDL2-static and
+# SDL2_mixer::SDL2_mixer-static; the game links the plain names.
 if(NOT TARGET SDL2::SDL2 AND TARGET SDL2::SDL2-static)
     add_library(SDL2::SDL2 INTERFACE IMPORTED)
     set_target_properties(SDL2::SDL2 PROPERTIES INTERFACE_LINK_LIBRARIES SDL2::SDL2-static)
+endif()
+find_package(SDL2_mixer REQUIRED)
+if(NOT TARGET SDL2_mixer::SDL2_mixer AND TARGET SDL2_mixer::SDL2_mixer-static)
+    add_library(SDL2_mixer::SDL2_mixer INTERFACE IMPORTED)
+    set_target_properties(SDL2_mixer::SDL2_mixer PROPERTIES
+        INTERFACE_LINK_LIBRARIES SDL2_mixer::SDL2_mixer-static)
 endif()
