@@ -265,6 +265,11 @@ class Browser:
         self.key(False, key, code, key_code)
 
 
+# The recording the page is given by address: Voltbot Mk2 runs right and jumps on Sablex.
+RECORDING = "browser-test-run.txt"
+PLAYED_SCRIPT = "level Sablex\ncharacter voltbot2\n150 -\n40 right\n1 right jump\n29 right jump\n20 -\n"
+PLAYED_FRAMES = 150 + 40 + 1 + 29 + 20
+
 B = ("b", "KeyB", 66)
 RIGHT = ("ArrowRight", "ArrowRight", 39)
 ENTER = ("Enter", "Enter", 13)
@@ -357,6 +362,10 @@ def run(arguments, checks):
     # arrival on will do, as long as it is one the desktop game shows too.
     corvane = replay.level_frames("Corvane", "voltbot2",
                                   range(STANDING_FRAME - 40, STANDING_FRAME + 100))
+    played = os.path.join(scratch, RECORDING)
+    with open(played, "w") as f:
+        f.write(PLAYED_SCRIPT)
+    played_end = replay.picture(["--script", played, "--frame", str(PLAYED_FRAMES)], "played")
 
     server, port = serve(arguments.page)
     profile = tempfile.mkdtemp(prefix="kestrelix-chromium-")
@@ -364,10 +373,15 @@ def run(arguments, checks):
     try:
         browser = Browser(profile)
         base = f"http://127.0.0.1:{port}/kestrelix.html"
-        browser.navigate(base + "?frame-rate")
+        browser.navigate(base + "?frame-rate&verbose")
         shown = wait_for_picture(browser, checks, "menu is shown")
         if shown is None:
             return
+        said = [text for _, text in browser.console if text.startswith("kestrelix: ")]
+        checks.check("the sound opens and every sound loads",
+                     any(text.startswith("kestrelix: sound on ") for text in said) and
+                     not any(text.startswith("kestrelix: no sound") or ".wav:" in text
+                             for text in said), "; ".join(said))
         browser.pump(0.5)
         scale, shown, full = browser.picture()
         checks.check("menu equals the desktop menu", shown == menu,
@@ -449,6 +463,26 @@ def run(arguments, checks):
         status = browser.evaluate("document.getElementById('status').textContent")
         checks.check("an unknown level is reported on the page",
                      "no section [Nowhere]" in status, repr(status))
+
+        # A recording given by its address is watched to its end, where the game stops on
+        # the desktop's picture of its last frame.
+        with open(os.path.join(arguments.page, RECORDING), "w") as f:
+            f.write(PLAYED_SCRIPT)
+        browser.navigate(base + "?play=" + RECORDING)
+        end = time.time() + 30
+        shown = None
+        while time.time() < end and shown != played_end:
+            browser.pump(0.5)
+            _, shown, _ = browser.picture()
+        checks.check("?play=URL watches the recording to its last frame", shown == played_end,
+                     "no picture" if shown is None else
+                     f"{differing_pixels(shown, played_end)} pixels differ")
+
+        browser.navigate(base + "?play=missing.txt")
+        browser.pump(2.0)
+        status = browser.evaluate("document.getElementById('status').textContent")
+        checks.check("a recording that cannot be fetched is reported on the page",
+                     status.startswith("kestrelix: missing.txt: 404"), repr(status))
     finally:
         if browser is not None:
             browser.close()
@@ -456,6 +490,8 @@ def run(arguments, checks):
         server.wait()
         shutil.rmtree(profile, ignore_errors=True)
         shutil.rmtree(scratch, ignore_errors=True)
+        if os.path.exists(os.path.join(arguments.page, RECORDING)):
+            os.remove(os.path.join(arguments.page, RECORDING))
 
 
 def main():
