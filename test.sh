@@ -4,7 +4,7 @@
 # and UndefinedBehaviorSanitizer and runs the same tests.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh
+scripts/setup.sh --web
 jobs="$(nproc)"
 
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy

@@ -37,18 +37,7 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
 
-packages=(emscripten dpkg-dev cmake make)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+scripts/setup.sh --web
 
 # --- Sources from Debian's archive, fetched once into build-web/<folder>/. ---
 mkdir -p "$out"
@@ -57,14 +46,20 @@ debian_source() {
     local package=$1 folder="$out/$2" found
     found="$(find "$folder" -maxdepth 1 -type d -name "$package-*" 2>/dev/null | head -n 1 || true)"
     if [ -z "$found" ]; then
-        # apt-get source needs deb-src lines. Debian 12 keeps its sources in deb822 form; a
-        # second file with the same archives and Types: deb-src leaves the system's file
-        # alone.
+        # apt-get source needs deb-src lines. A second file with the same archives as
+        # source archives leaves the system's own file alone: deb822 form where Debian 12
+        # keeps its sources (debian.sources), one-line form for an older sources.list.
         if ! apt-get source --print-uris "$package" >/dev/null 2>&1; then
-            local list=/etc/apt/sources.list.d/kestrelix-deb-src.sources
-            echo "Enabling deb-src in $list" >&2
-            awk '/^Types:/ { print "Types: deb-src"; next } { print }' \
-                /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" >/dev/null
+            local system=/etc/apt/sources.list.d/debian.sources
+            local list=/etc/apt/sources.list.d/kestrelix-deb-src
+            if [ -f "$system" ]; then
+                echo "Enabling deb-src in $list.sources" >&2
+                awk '/^Types:/ { print "Types: deb-src"; next } { print }' "$system" |
+                    $sudo tee "$list.sources" >/dev/null
+            else
+                echo "Enabling deb-src in $list.list" >&2
+                sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | $sudo tee "$list.list" >/dev/null
+            fi
             $sudo apt-get update -qq
         fi
         rm -rf "$folder"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the web page (web/build.sh --test) and plays it in headless Chromium against the
-# desktop game's own pictures (web/browser_test.py). Installs what is missing.
+# desktop game's own pictures (web/browser_test.py). Installs what is missing (through
+# web/build.sh).
 #
 #   web/test.sh [DESKTOP_BUILD_DIR] [--screenshot OUT.png]
 #
@@ -12,23 +13,6 @@ desktop="build-web/desktop"
 if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then
     desktop="$1"
     shift
-fi
-
-packages=(chromium python3-websocket)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo="sudo"
-    fi
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
 
 web/build.sh --test
