@@ -17,6 +17,8 @@
 #include "engine/servicelocator.h"
 #include "engine/timemachinekeys.h"
 #include "states/gamestatemanager.h"
+#include "states/ghost.h"
+#include "states/inputscript.h"
 #include "states/soundobserver.h"
 #include "states/timemachine.h"
 #include "states/workbench.h"
@@ -55,6 +57,17 @@ std::string characterFile(const CommandLine& commandLine, const char* option, co
     return given;
 }
 
+// The script of a --ghost-play run, read and checked against the data here, so that a
+// broken or foreign script stops the game before the menu; null without the option.
+std::unique_ptr<const InputScript> ghostScript(const std::string& path) {
+    if (path.empty()) {
+        return nullptr;
+    }
+    auto script = std::make_unique<const InputScript>(InputScript::parseFile(path));
+    Ghost::checkScript(*script, path);
+    return script;
+}
+
 }  // namespace
 
 // SDL renames this to SDL_main where its own start-up code must run first.
@@ -68,6 +81,9 @@ int main(int argc, char* argv[]) {
         if (commandLine.has("--version")) {
             std::cout << "kestrelix " << KESTRELIX_VERSION << '\n';
             return 0;
+        }
+        if (commandLine.has("--ghost") && commandLine.has("--ghost-play")) {
+            throw CommandLineError("--ghost and --ghost-play cannot be used together");
         }
         const int quitAfter = parseFrameCount(commandLine, "--quit-after");
         if (commandLine.has("--play") &&
@@ -86,6 +102,8 @@ int main(int argc, char* argv[]) {
         const std::string ghost = characterFile(commandLine, "--ghost", "the --ghost character");
         const std::string character =
             characterFile(commandLine, "--character", "the --character file");
+        const std::string ghostPlayPath = commandLine.value("--ghost-play");
+        std::unique_ptr<const InputScript> ghostPlay = ghostScript(ghostPlayPath);
 
         auto engine = std::make_unique<GameEngine>();
         engine->setPauseOnFocusLoss(commandLine.has("--pause-on-focus-loss"));
@@ -109,6 +127,9 @@ int main(int argc, char* argv[]) {
             manager->setNextState();
         }
         manager->setGhostCharacter(ghost);
+        if (ghostPlay) {
+            manager->setGhostScript(std::move(ghostPlay), ghostPlayPath);
+        }
         // Savestates, rewind and reload sit between the loop and the manager; recording,
         // watching and the speed keys beside the loop.
         auto timeMachine = std::make_unique<TimeMachine>(*manager);
