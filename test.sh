@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs the whole
-# test suite; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs the same tests.
+# test suite and the web build's browser test; then builds again with AddressSanitizer
+# and UndefinedBehaviorSanitizer and runs the same tests.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh
+scripts/setup.sh --web
 jobs="$(nproc)"
 
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
@@ -12,6 +12,9 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure -j"$jobs")
+
+# The web build in headless Chromium, against the desktop pictures of build-test.
+web/test.sh build-test
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKESTRELIX_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"

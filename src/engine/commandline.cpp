@@ -38,6 +38,14 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
          "with --play: start at slot N (1-4) saved while FILE was recorded (run.txt's "
          "slot 2 is run.slot2.txt) and play the script on from there"},
         {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
+        {"--level", "NAME", "start in this level (a section of levels.ini), not in the menu"},
+        {"--character", "CHARACTER",
+         "start in a level with this character file (yours, else the data folder's; "
+         "default voltbot1), not in the menu"},
+        {"--frame-rate", nullptr,
+         "print once a second the frames shown and the time of their updates and draws"},
+        {"--pause-on-focus-loss", nullptr,
+         "pause when the window loses the keyboard focus or is hidden"},
     };
     return table;
 }

@@ -335,7 +335,23 @@ void GameEngine::handleEvents() {
     while (SDL_PollEvent(&m_event) != 0) {
         handleEvent(m_event);
     }
+    pauseIfWindowLeft();
     refreshTitle();
+}
+
+void GameEngine::pauseIfWindowLeft() {
+    // Judged by the window's state once the frame's events are in, not by the events
+    // alone: SDL hides and shows the window again when a renderer recreates it, so every
+    // start begins with a "hidden" that is already over.
+    const Uint32 flags = SDL_GetWindowFlags(m_window);
+    const bool hidden = (flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0;
+    const bool unfocused = (flags & SDL_WINDOW_INPUT_FOCUS) == 0;
+    if (m_pauseOnFocusLoss && ((m_hidingSeen && hidden) || (m_focusLossSeen && unfocused))) {
+        m_paused = true;
+        m_stepPending = false;
+    }
+    m_hidingSeen = false;
+    m_focusLossSeen = false;
 }
 
 void GameEngine::handleEvent(const SDL_Event& event) {
@@ -383,6 +399,12 @@ void GameEngine::handleEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 fitPictureToWindow();
+            }
+            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                m_focusLossSeen = true;
+            } else if (event.window.event == SDL_WINDOWEVENT_HIDDEN ||
+                       event.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+                m_hidingSeen = true;
             }
             break;
         case SDL_QUIT:

@@ -55,6 +55,11 @@ class GameEngine : public VideoService {
     // could detect: it returns 0; the -1 of a failed presentation is kept for the loop.
     int flipScreen();
 
+    // Off unless asked for: then losing the keyboard focus, or the window being hidden or
+    // minimised, pauses the game (a browser tab sent to the background, say). Only pauses;
+    // the player resumes with the pause key.
+    void setPauseOnFocusLoss(bool pause) { m_pauseOnFocusLoss = pause; }
+
     // Asks to quit once this many more frames have been presented (0: never), so a test
     // can see the game start, reach its first state and end cleanly.
     void quitAfterFrames(int frames) { m_framesBeforeQuit = frames; }
@@ -124,6 +129,9 @@ class GameEngine : public VideoService {
     };
 
     void handleEvent(const SDL_Event& event);
+    // Pauses, when asked to, if this frame's events left the window hidden, minimised or
+    // without the keyboard.
+    void pauseIfWindowLeft();
     void handleKeyDown(const SDL_KeyboardEvent& key);
     // The time machine's actions go to the key handler with their key, as bound.
     static bool isHandlerAction(Action action);
@@ -153,6 +161,10 @@ class GameEngine : public VideoService {
     bool m_quit = false;
     bool m_stepPending = false;
     bool m_muted = false;
+    bool m_pauseOnFocusLoss = false;
+    // Set by this frame's window events, looked at once they are all in.
+    bool m_focusLossSeen = false;
+    bool m_hidingSeen = false;
     int m_pixelMultiplier = 1;
     int m_framesBeforeQuit = 0;
     bool m_scaled = false;

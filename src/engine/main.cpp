@@ -10,6 +10,7 @@
 #include "config/loaderror.h"
 #include "engine/commandline.h"
 #include "engine/framepacer.h"
+#include "engine/framereport.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
 #include "engine/mixeraudio.h"
@@ -54,11 +55,11 @@ int parseFromSlot(const CommandLine& commandLine) {
     return text[0] - '0';
 }
 
-// The ghost's character file: the user's own file where they started the game, else a
-// character of the data folder. Checked here, so a typo stops the game before the menu
-// rather than when a level starts.
-std::string ghostCharacter(const CommandLine& commandLine) {
-    const std::string given = commandLine.value("--ghost");
+// A character file named on the command line (--ghost, --character): the user's own file
+// where they started the game, else a character of the data folder. Checked here, so a
+// typo stops the game before the menu rather than when a level starts. Empty stays empty.
+std::string characterFile(const CommandLine& commandLine, const char* option, const char* what) {
+    const std::string given = commandLine.value(option);
     if (given.empty()) {
         return given;
     }
@@ -67,7 +68,7 @@ std::string ghostCharacter(const CommandLine& commandLine) {
         return own;
     }
     if (!std::ifstream(given)) {
-        throw LoadError(given, "cannot be opened (the --ghost character)");
+        throw LoadError(given, std::string("cannot be opened (") + what + ")");
     }
     return given;
 }
@@ -101,6 +102,12 @@ int main(int argc, char* argv[]) {
             throw CommandLineError("--ghost and --ghost-play cannot be used together");
         }
         const int quitAfter = parseFrameCount(commandLine, "--quit-after");
+        if (commandLine.has("--play") &&
+            (commandLine.has("--level") || commandLine.has("--character"))) {
+            throw CommandLineError(
+                "--play starts in the level and character of its script; "
+                "--level and --character cannot be added");
+        }
         // New recordings go to the folder the game was started in, as the paths given on
         // the command line already do, whatever the data folder is.
         Workbench::Options benchOptions;
@@ -109,11 +116,14 @@ int main(int argc, char* argv[]) {
         benchOptions.playPath = commandLine.value("--play");
         benchOptions.fromSlot = parseFromSlot(commandLine);
         DataFolder::enter(commandLine.value("--data"));
-        const std::string ghost = ghostCharacter(commandLine);
+        const std::string ghost = characterFile(commandLine, "--ghost", "the --ghost character");
+        const std::string character =
+            characterFile(commandLine, "--character", "the --character file");
         const std::string ghostPlayPath = commandLine.value("--ghost-play");
         std::unique_ptr<const InputScript> ghostPlay = ghostScript(ghostPlayPath);
 
         auto engine = std::make_unique<GameEngine>();
+        engine->setPauseOnFocusLoss(commandLine.has("--pause-on-focus-loss"));
         engine->quitAfterFrames(quitAfter);
         // Sound opens after the window; without a device it stays silent.
         auto audio = std::make_unique<MixerAudio>(commandLine.has("--verbose"));
@@ -121,6 +131,18 @@ int main(int argc, char* argv[]) {
         // The first game state loads its pictures in the manager's constructor.
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
+        if (commandLine.has("--level") || commandLine.has("--character")) {
+            // The same hand-over as a confirm in the menu: the level replaces the menu
+            // at the first update.
+            using Id = GameStateManager::InitMessageId;
+            const std::string level =
+                commandLine.value("--level", manager->getInitMessage(Id::kLevel));
+            manager->setInitMessage(Id::kLevel, level.c_str());
+            if (!character.empty()) {
+                manager->setInitMessage(Id::kVoltbot, character.c_str());
+            }
+            manager->setNextState();
+        }
         manager->setGhostCharacter(ghost);
         if (ghostPlay) {
             manager->setGhostScript(std::move(ghostPlay), ghostPlayPath);
@@ -138,14 +160,26 @@ int main(int argc, char* argv[]) {
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacer.start();
-        const int status = runMainLoop(*engine, *timeMachine, pacer, *workbench, [&] {
+        const auto afterFrame = [&] {
             audio->setMuted(engine->isMuted());
             // Fast-forwarded frames would sound every effect of four updates at once, and
             // stepping back through time replays no sounds.
             sound.setQuiet(workbench->isFastForwarding() || timeMachine->isRewinding());
             sound.afterFrame(*manager, !engine->isPaused(),
                              engine->isPaused() || engine->isStepPending());
-        });
+        };
+        int status = 0;
+        if (commandLine.has("--frame-rate")) {
+            FrameReport report(stdout);
+            const auto microseconds = [] {
+                return SDL_GetPerformanceCounter() * 1000000 / SDL_GetPerformanceFrequency();
+            };
+            ReportingManager reporting(*timeMachine, report, microseconds,
+                                       [] { return SDL_GetTicks(); });
+            status = runMainLoop(*engine, reporting, pacer, *workbench, afterFrame);
+        } else {
+            status = runMainLoop(*engine, *timeMachine, pacer, *workbench, afterFrame);
+        }
 
         // A recording in progress gets its last span; the states release their pictures
         // through the engine, so they go before it.

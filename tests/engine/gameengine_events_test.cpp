@@ -294,3 +294,80 @@ TEST_F(KeyHandling, QuitRequestIsRememberedAndLeavesControlsAlone) {
     frame();
     EXPECT_TRUE(engine->isQuitRequested());
 }
+
+// Focus loss and hiding pause only when asked to, only while they last at the end of the
+// frame's events, and never resume by themselves. The dummy driver's window never has the
+// keyboard, so a focus loss leaves it unfocused; hiding is done for real, so the window's
+// state follows.
+TEST(PauseOnFocusLoss, PausesWhileTheWindowIsAwayOnlyWhenAsked) {
+    ScratchDir scratch;
+    for (const bool asked : {false, true}) {
+        SCOPED_TRACE(asked ? "asked" : "not asked");
+        std::unique_ptr<GameEngine> engine = openEngine(scratch, 1);
+        engine->setPauseOnFocusLoss(asked);
+        SDL_Window* window = SDL_RenderGetWindow(engine->renderer());
+        ASSERT_NE(window, nullptr);
+        const auto frame = [&engine] {
+            engine->handleEvents();
+            return engine->isPaused();
+        };
+        const auto pushWindowEvent = [](SDL_WindowEventID id) {
+            SDL_Event event{};
+            event.type = SDL_WINDOWEVENT;
+            event.window.event = static_cast<Uint8>(id);
+            SDL_PushEvent(&event);
+        };
+        const auto resume = [&frame] {
+            press(SDLK_RETURN);
+            release(SDLK_RETURN);
+            return frame();
+        };
+
+        // Creating the renderer hides the window and shows it again: no pause at start.
+        EXPECT_FALSE(frame());
+
+        pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+        EXPECT_EQ(frame(), asked);
+        pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+        EXPECT_EQ(frame(), asked) << "getting the focus back resumes nothing";
+        if (asked) {
+            EXPECT_FALSE(resume());
+        }
+
+        SDL_HideWindow(window);
+        EXPECT_EQ(frame(), asked);
+        SDL_ShowWindow(window);
+        EXPECT_EQ(frame(), asked);
+        if (asked) {
+            EXPECT_FALSE(resume());
+        }
+
+        // Hidden and shown again within one frame: nothing to pause for.
+        SDL_HideWindow(window);
+        SDL_ShowWindow(window);
+        EXPECT_FALSE(frame());
+
+        for (const SDL_WindowEventID other :
+             {SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_RESTORED,
+              SDL_WINDOWEVENT_ENTER, SDL_WINDOWEVENT_LEAVE, SDL_WINDOWEVENT_MOVED}) {
+            pushWindowEvent(other);
+            EXPECT_FALSE(frame()) << "window event " << other;
+        }
+
+        // Already paused: losing the focus keeps it paused rather than toggling.
+        press(SDLK_RETURN);
+        release(SDLK_RETURN);
+        pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+        EXPECT_TRUE(frame());
+        resume();
+        // A Tab step pending when the focus goes does not run.
+        press(SDLK_RETURN);
+        frame();
+        press(SDLK_TAB);
+        pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+        EXPECT_TRUE(frame() || !asked);
+        if (asked) {
+            EXPECT_FALSE(engine->isStepPending());
+        }
+    }
+}
