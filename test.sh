@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs the whole
-# test suite; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs the same tests.
+# test suite and the lint checks (scripts/lint.sh: clang-format, clang-tidy); then builds
+# again with AddressSanitizer and UndefinedBehaviorSanitizer and runs the same tests.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
@@ -12,6 +12,7 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure -j"$jobs")
+scripts/lint.sh build-test
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKESTRELIX_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"

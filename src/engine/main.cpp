@@ -40,11 +40,11 @@ int parseFrameCount(const CommandLine& commandLine, const char* option) {
 // character of the data folder. Checked here, so a typo stops the game before the menu
 // rather than when a level starts.
 std::string ghostCharacter(const CommandLine& commandLine) {
-    const std::string given = commandLine.value("--ghost");
+    std::string given = commandLine.value("--ghost");
     if (given.empty()) {
         return given;
     }
-    const std::string own = DataFolder::fromStartFolder(given);
+    std::string own = DataFolder::fromStartFolder(given);
     if (std::ifstream(own)) {
         return own;
     }

@@ -102,7 +102,8 @@ Level::~Level() {
 
 void Level::createReadyBitmap(const std::string& message) {
     Font font("font.ini");
-    const long long width = static_cast<long long>(font.m_characterWidth) * message.size();
+    const long long width =
+        static_cast<long long>(font.m_characterWidth) * static_cast<long long>(message.size());
     // Centred on the screen, a message wider than it starts left of it and is clipped;
     // only the part on the screen is made, so any length costs at most one screen row.
     const long long start = kScreenCentreX - width / 2;

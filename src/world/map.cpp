@@ -148,7 +148,7 @@ void Map::loadTileMap(const char* path) {
                                t - rowInScreen, present ? " is absent" : " holds tiles"));
             }
             if (!present) {
-                at += kScreenColumns * kBytesPerTile;
+                at += static_cast<std::size_t>(kScreenColumns) * kBytesPerTile;
                 continue;
             }
             if (m_tileGraphicCount == 0) {
@@ -169,7 +169,8 @@ void Map::loadTileMap(const char* path) {
                                                "; a present screen needs 1 to ", m_tileGraphicCount,
                                                " (the picture number plus one)"));
                 }
-                Tile& tile = (*screen)[static_cast<std::size_t>(rowInScreen * kScreenColumns + k)];
+                Tile& tile = (*screen)[static_cast<std::size_t>(rowInScreen) * kScreenColumns +
+                                       static_cast<std::size_t>(k)];
                 tile.index = picture - 1;
                 tile.type = type;
                 tile.x = (c + k) * Tile::kWidth;
@@ -288,7 +289,9 @@ const Map::Screen* Map::screenAt(int column, int row) const {
     if (column < 0 || row < 0 || column >= m_screensPerRow || row >= m_screenRows) {
         return nullptr;
     }
-    return m_screens[static_cast<std::size_t>(row * m_screensPerRow + column)].get();
+    return m_screens[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_screensPerRow) +
+                     static_cast<std::size_t>(column)]
+        .get();
 }
 
 bool Map::hasScreen(int n) const {
@@ -303,8 +306,8 @@ const Tile* Map::getStoredTile(int column, int row) const {
     if (screen == nullptr) {
         return nullptr;
     }
-    return &(*screen)[static_cast<std::size_t>((row % kScreenRows) * kScreenColumns +
-                                               column % kScreenColumns)];
+    const int inScreen = (row % kScreenRows) * kScreenColumns + column % kScreenColumns;
+    return &(*screen)[static_cast<std::size_t>(inScreen)];
 }
 
 Tile Map::getTile(int x, int y) const {
@@ -314,9 +317,9 @@ Tile Map::getTile(int x, int y) const {
     const Screen* screen = screenAt(px / kScreenWidth, py / kScreenHeight);
     Tile tile;
     if (screen != nullptr) {
-        tile = (*screen)[static_cast<std::size_t>(((py % kScreenHeight) / Tile::kHeight) *
-                                                      kScreenColumns +
-                                                  (px % kScreenWidth) / Tile::kWidth)];
+        const int inScreen = ((py % kScreenHeight) / Tile::kHeight) * kScreenColumns +
+                             (px % kScreenWidth) / Tile::kWidth;
+        tile = (*screen)[static_cast<std::size_t>(inScreen)];
     } else {
         tile.index = 0;
         tile.type = TileType::kSolid;

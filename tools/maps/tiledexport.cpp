@@ -207,7 +207,7 @@ fs::path exportLevel(const std::string& levelName, const fs::path& outDir, Encod
     }
     const std::string stem = fs::path(mapPath).stem().string();
     const fs::path tsxPath = outDir / (stem + ".tsx");
-    const fs::path tmxPath = outDir / (stem + ".tmx");
+    fs::path tmxPath = outDir / (stem + ".tmx");
     const std::string imageSource = fs::weakly_canonical(sheetPath)
                                         .lexically_relative(fs::weakly_canonical(outDir))
                                         .generic_string();

@@ -483,6 +483,7 @@ int run(const Options& options) {
         }
         if (!options.levelPicture.empty() || !options.plot.empty()) {
             std::vector<const PictureRun*> drawn;
+            drawn.reserve(runs.size());
             for (const PictureRun& one : runs) {
                 drawn.push_back(&one);
             }
