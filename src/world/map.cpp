@@ -10,6 +10,7 @@
 #include "config/datafile.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "engine/fixedpoint.h"
 #include "engine/servicelocator.h"
 #include "world/camera.h"
 
@@ -22,13 +23,6 @@ constexpr int kMaxBoundaryWidth = 65535;  // held in the 16-bit width of a Rect
 // The teleport starts half a screen into boundary 0, a little below its top.
 constexpr int kTeleportStartXOffset = 128;
 constexpr int kTeleportStartYOffset = 1272;  // 4 + 248/256 pixels, in 1/256 pixel
-
-// Division rounding toward minus infinity, for views that lie partly left of or above the
-// map, where truncation would name the wrong screen.
-long long floorDiv(long long value, long long divisor) {
-    const long long quotient = value / divisor;
-    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
-}
 
 // Messages are built from their parts with the parts' own types: no pattern can
 // disagree with its arguments.
@@ -379,6 +373,9 @@ int Map::getTeleportStopPosY() const {
 }
 
 Map::ScreenSpan Map::screensUnder(const Rect& view) const {
+    // Rounded toward minus infinity: for views that lie partly left of or above the map,
+    // truncation would name the wrong screen.
+    using fixedpoint::floorDiv;
     return ScreenSpan{floorDiv(view.x, kScreenWidth),
                       floorDiv(static_cast<long long>(view.x) + kScreenWidth - 1, kScreenWidth),
                       floorDiv(view.y, kScreenHeight),

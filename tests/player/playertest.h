@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/controls.h"
-#include "player/fixedpoint.h"
+#include "engine/fixedpoint.h"
 #include "player/voltbot.h"
 #include "recordingvideo.h"
 #include "scratchdir.h"

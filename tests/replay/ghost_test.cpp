@@ -9,7 +9,7 @@
 #include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
-#include "player/fixedpoint.h"
+#include "engine/fixedpoint.h"
 #include "recordingvideo.h"
 #include "replaysession.h"
 #include "scratchdir.h"
