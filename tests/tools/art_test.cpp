@@ -314,3 +314,22 @@ TEST(ArtTool, ReportsTheFileAndLineOfAProblemAndFails) {
     EXPECT_EQ(runTool("good.txt out.bmp", "err.txt"), 0) << readBytes("err.txt");
     EXPECT_EQ(readBytes("out.bmp").size(), 54u + 8u);
 }
+
+// A tile sheet with colour-key pixels is written, with a warning naming the pictures; a
+// sprite sheet is see-through around its figure by design and gets none.
+TEST(ArtTool, WarnsAboutSeeThroughPixelsOnlyInTileSheets) {
+    ScratchDir scratch;
+    const std::string palette = "size 2 1\npalette\n. = FF80FF\nK = 102030\n\n";
+    const std::string pictures = "picture floor\nKK\n\npicture grate\nK.\n\npicture pipe\n.K\n";
+    scratch.write("tiles.txt", palette + "layout row\n" + pictures);
+    EXPECT_EQ(runTool("tiles.txt tiles.bmp", "err.txt"), 0);
+    EXPECT_EQ(readBytes("err.txt"),
+              "kestrelix-art: warning: tiles.txt: tile pictures 1 (grate), 2 (pipe) have "
+              "transparent pixels (colour FF80FF): the level clears the screen behind every "
+              "screen that shows them\n");
+    EXPECT_TRUE(fs::exists("tiles.bmp"));
+
+    scratch.write("sprite.txt", palette + "layout column\n" + pictures);
+    EXPECT_EQ(runTool("sprite.txt sprite.bmp", "err.txt"), 0);
+    EXPECT_EQ(readBytes("err.txt"), "");
+}

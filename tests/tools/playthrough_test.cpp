@@ -187,14 +187,15 @@ const std::vector<Step> kSablexRoute = {
     {"w56", 5},  {"d", 6},    {"w180", 7}, {"w56", 7},  {"d", 8},    {"w140", 8}};
 
 // Start one screen in, onto a girder, over the pit, down the ladder into the shaft room,
-// drop into row 2, over a wall, up the ladder into row 1, drop into the closed room, down
-// into row 3, over two walls, and down through rows 4 to 7 into the enemy's room.
+// drop into row 2, over a wall, up the ladder into row 1, drop into the closed room behind
+// the wall, down into row 3, over two walls, and down through rows 4 to 7 into the enemy's
+// room.
 const std::vector<Step> kCorvaneRoute = {
     {"w440", 0}, {"jR", 0},   {"w585", 0}, {"jR", 0},   {"jR", 0},   {"w968", 0},
     {"d", 1},    {"w930", 3}, {"w599", 3}, {"jL", 3},   {"w376", 3}, {"u", 2},
-    {"w40", 4},  {"w104", 4}, {"d", 5},    {"w280", 5}, {"jR", 5},   {"w440", 5},
-    {"jR", 5},   {"w725", 6}, {"w664", 6}, {"d", 7},    {"w327", 7}, {"jL", 7},
-    {"w56", 8},  {"w168", 8}, {"d", 9},    {"w56", 10}, {"w140", 10}};
+    {"w300", 3}, {"w322", 3}, {"d", 4},    {"w440", 4}, {"jR", 4},   {"w552", 4},
+    {"jR", 4},   {"w725", 5}, {"w664", 5}, {"d", 6},    {"w327", 6}, {"jL", 6},
+    {"w56", 7},  {"w168", 7}, {"d", 8},    {"w56", 9},  {"w140", 9}};
 
 class Playthrough : public ::testing::TestWithParam<const char*> {};
 

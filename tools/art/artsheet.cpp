@@ -323,6 +323,23 @@ int ArtSheet::sheetHeight() const {
     return layout == Layout::kColumn ? height * static_cast<int>(pictures.size()) : height;
 }
 
+std::vector<int> seeThroughPictures(const ArtSheet& sheet) {
+    constexpr std::uint32_t kColourKey = 0xFF80FF;
+    std::vector<int> indices;
+    for (std::size_t i = 0; i < sheet.pictures.size(); ++i) {
+        for (const std::string& row : sheet.pictures[i].rows) {
+            const bool keyed = std::any_of(row.begin(), row.end(), [&sheet](char pixel) {
+                return sheet.palette.at(pixel) == kColourKey;
+            });
+            if (keyed) {
+                indices.push_back(static_cast<int>(i));
+                break;
+            }
+        }
+    }
+    return indices;
+}
+
 ArtSheet parseArtSheet(const std::string& text, const std::string& file,
                        const std::filesystem::path& folder) {
     return Parser(file, folder, 0).parse(text);

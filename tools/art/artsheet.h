@@ -61,3 +61,8 @@ ArtSheet parseArtSheet(const std::string& text, const std::string& file,
 
 // The sheet's pixels, 0xRRGGBB, row by row from the top.
 std::vector<std::uint32_t> renderArtSheet(const ArtSheet& sheet);
+
+// Indices of the pictures with at least one pixel in the colour key FF80FF, in cell order.
+// The game draws those pixels see-through; in a tile sheet the level then has to clear the
+// screen behind every screen that shows such a tile.
+std::vector<int> seeThroughPictures(const ArtSheet& sheet);

@@ -5,7 +5,8 @@
 //   kestrelix-art --list <source.txt>            cell index, name, x and y of each picture
 //
 // The source format is described in artsheet.h and assets/README.md. Problems are printed
-// as "kestrelix-art: <file>:<line>: <problem>" and the exit status is 1.
+// as "kestrelix-art: <file>:<line>: <problem>" and the exit status is 1. A tile sheet (row
+// layout) with colour-key pixels is written with a warning on stderr; the status stays 0.
 
 #include <algorithm>
 #include <filesystem>
@@ -21,10 +22,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A tile that is not painted whole leaves the level clearing the screen behind it; the
+// sheet is still written (the game plays it), with a warning a modder can act on.
+void warnAboutSeeThroughTiles(const fs::path& source, const ArtSheet& sheet) {
+    if (sheet.layout != ArtSheet::Layout::kRow) {
+        return;  // sprite and font sheets are meant to be see-through around their figures
+    }
+    std::string pictures;
+    for (const int index : seeThroughPictures(sheet)) {
+        pictures += (pictures.empty() ? "" : ", ") + std::to_string(index) + " (" +
+                    sheet.pictures[static_cast<std::size_t>(index)].name + ")";
+    }
+    if (!pictures.empty()) {
+        std::cerr << "kestrelix-art: warning: " << source.string() << ": tile pictures " << pictures
+                  << " have transparent pixels (colour FF80FF): the level clears the screen "
+                     "behind every screen that shows them\n";
+    }
+}
+
 void convert(const fs::path& source, const fs::path& output) {
     const ArtSheet sheet = loadArtSheet(source);
     writeFileIfChanged(output,
                        encodeBmp(sheet.sheetWidth(), sheet.sheetHeight(), renderArtSheet(sheet)));
+    warnAboutSeeThroughTiles(source, sheet);
 }
 
 void convertAll(const fs::path& sourceFolder, const fs::path& outputFolder) {
