@@ -10,6 +10,7 @@
 #include "config/datafile.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "engine/bitmapguard.h"
 #include "engine/fixedpoint.h"
 #include "engine/servicelocator.h"
 #include "world/camera.h"
@@ -44,16 +45,14 @@ std::string boundaryKey(int i, const char* field) {
 Map::Map(const char* levelName, IniDictionary& levels) {
     const char* sheetPath = levels.getCStringValue("tileSheet", levelName, "empty");
     ServiceLocator::getVideoService()->loadBitmap(m_tileSheet, sheetPath);
-    try {
-        const char* mapPath = levels.getCStringValue("tileMap", levelName, "empty");
-        loadTileMap(mapPath);
-        checkTileSheet(sheetPath, mapPath);
-        findOpaqueScreens();
-        loadBoundaries(levels, levelName);
-    } catch (...) {
-        ServiceLocator::getVideoService()->unloadBitmap(m_tileSheet);
-        throw;
-    }
+    BitmapGuard guard;
+    guard.watch(m_tileSheet);
+    const char* mapPath = levels.getCStringValue("tileMap", levelName, "empty");
+    loadTileMap(mapPath);
+    checkTileSheet(sheetPath, mapPath);
+    findOpaqueScreens();
+    loadBoundaries(levels, levelName);
+    guard.dismiss();
 }
 
 Map::~Map() {
