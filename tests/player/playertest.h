@@ -109,7 +109,7 @@ class PlayerTest : public ::testing::Test {
     Voltbot& player();
 
     RecordingVideo video;
-    ScopedVideoService service{&video};
+    ScopedVideo service{&video};
     ScratchDir scratch;
     Camera camera;
     std::unique_ptr<Map> map;

@@ -6,10 +6,10 @@
 #include <sstream>
 #include <vector>
 
-#include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "engine/fixedpoint.h"
+#include "engine/nullvideo.h"
 #include "recordingvideo.h"
 #include "replaysession.h"
 #include "scratchdir.h"
@@ -40,7 +40,7 @@ void useShippedSizes(RecordingVideo& video) {
         if (entry.path().extension() == ".bmp") {
             int width = 0;
             int height = 0;
-            HeadlessVideo::readBmpSize(entry.path().string().c_str(), width, height);
+            NullVideo::readBmpSize(entry.path().string().c_str(), width, height);
             video.setImageSize(entry.path().filename().string(), width, height);
         }
     }
@@ -54,7 +54,7 @@ InputScript shippedScript(const std::string& name) {
 // The rows of a plain replay of one character, frame 0 first (what kestrelix-replay prints).
 std::vector<TraceRow> trace(const std::string& level, const std::string& character,
                             const InputScript& script) {
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     ReplaySession session(level, character);
     std::vector<TraceRow> rows{tracewriter::sample(0, session.level())};
@@ -85,7 +85,7 @@ std::vector<Drawn> playWithGhost(const std::string& level, const std::string& ch
                                  const std::string& ghost, const InputScript& script) {
     RecordingVideo video;
     useShippedSizes(video);
-    ScopedVideoService installed(&video);
+    ScopedVideo installed(&video);
     std::vector<Drawn> frames;
     auto note = [&](ReplaySession& session) {
         Drawn drawn;
@@ -183,7 +183,7 @@ TEST(Ghost, SameCharacterLiesExactlyUnderThePlayer) {
 TEST(Ghost, GoesWithItsLevelAndKeepsTheRealRunUnchanged) {
     InData inData;
     const InputScript script = shippedScript("sablex-voltbot1-jumps");
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     ReplaySession plain("Sablex", "voltbot1");
     ReplaySession ghosted("Sablex", "voltbot1", "voltbot2");

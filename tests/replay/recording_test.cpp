@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "common/headlessvideo.h"
 #include "engine/framepacer.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
+#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "replaysession.h"
 #include "scratchdir.h"
@@ -377,7 +377,7 @@ GameRun playLive(std::uint32_t seed, const Base& base, Start start,
 
 std::vector<std::string> replayRecording(const std::string& path) {
     const InputScript script = InputScript::parseFile(path);
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     ReplaySession session(script.level(), script.character());
     std::vector<std::string> rows;

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "engine/controls.h"
+#include "engine/nullvideo.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
 #include "states/inputscript.h"
@@ -35,7 +35,7 @@ constexpr int kRandomRuns = 2000;
 
 // A headless video service that folds every screen draw of a frame into one number, so
 // two frames' pictures compare as two integers.
-class PictureHash : public HeadlessVideo {
+class PictureHash : public NullVideo {
   public:
     void clearScreen() override { mix(0x5a5a); }
     void copyToScreen(Bitmap& source, int x, int y, Rect* rect) override {

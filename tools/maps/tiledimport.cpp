@@ -8,8 +8,8 @@
 #include <regex>
 #include <sstream>
 
-#include "common/headlessvideo.h"
 #include "config/loaderror.h"
+#include "engine/nullvideo.h"
 #include "maps/mapsource.h"
 
 namespace fs = std::filesystem;
@@ -271,7 +271,7 @@ Tileset readTileset(const fs::path& tmx, Node reference) {
     // The game loads the sheet itself: it must be a BMP one picture high and wide enough.
     int sheetWidth = 0;
     int sheetHeight = 0;
-    HeadlessVideo::readBmpSize(tileset.sheet.c_str(), sheetWidth, sheetHeight);
+    NullVideo::readBmpSize(tileset.sheet.c_str(), sheetWidth, sheetHeight);
     if (sheetHeight != kTileSize || sheetWidth < tileset.count * kTileSize) {
         throw LoadError(tileset.sheet.string(),
                         "is " + std::to_string(sheetWidth) + " x " + std::to_string(sheetHeight) +
