@@ -23,6 +23,9 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
         {"--ghost", "CHARACTER",
          "also run each level with this character file on the same input; its robot is drawn "
          "see-through"},
+        {"--ghost-play", "FILE",
+         "race a recorded run: in the level of the input script FILE, a ghost replays it "
+         "(not with --ghost)"},
         {"--version", nullptr, "print the version and exit"},
         {"--data", "DIR",
          "the folder with the game's files (default: the working directory, "

@@ -16,6 +16,8 @@
 #include "engine/servicelocator.h"
 #include "engine/timemachinekeys.h"
 #include "states/gamestatemanager.h"
+#include "states/ghost.h"
+#include "states/inputscript.h"
 #include "states/soundobserver.h"
 #include "states/timemachine.h"
 #include "states/workbench.h"
@@ -54,6 +56,17 @@ std::string ghostCharacter(const CommandLine& commandLine) {
     return given;
 }
 
+// The script of a --ghost-play run, read and checked against the data here, so that a
+// broken or foreign script stops the game before the menu; null without the option.
+std::unique_ptr<const InputScript> ghostScript(const std::string& path) {
+    if (path.empty()) {
+        return nullptr;
+    }
+    auto script = std::make_unique<const InputScript>(InputScript::parseFile(path));
+    Ghost::checkScript(*script, path);
+    return script;
+}
+
 }  // namespace
 
 // SDL renames this to SDL_main where its own start-up code must run first.
@@ -68,6 +81,9 @@ int main(int argc, char* argv[]) {
             std::cout << "kestrelix " << KESTRELIX_VERSION << '\n';
             return 0;
         }
+        if (commandLine.has("--ghost") && commandLine.has("--ghost-play")) {
+            throw CommandLineError("--ghost and --ghost-play cannot be used together");
+        }
         const int quitAfter = parseFrameCount(commandLine, "--quit-after");
         // New recordings go to the folder the game was started in, as the paths given on
         // the command line already do, whatever the data folder is.
@@ -77,6 +93,8 @@ int main(int argc, char* argv[]) {
         benchOptions.playPath = commandLine.value("--play");
         DataFolder::enter(commandLine.value("--data"));
         const std::string ghost = ghostCharacter(commandLine);
+        const std::string ghostPlayPath = commandLine.value("--ghost-play");
+        std::unique_ptr<const InputScript> ghostPlay = ghostScript(ghostPlayPath);
 
         auto engine = std::make_unique<GameEngine>();
         engine->quitAfterFrames(quitAfter);
@@ -87,6 +105,9 @@ int main(int argc, char* argv[]) {
         ServiceLocator::provideVideoService(engine.get());
         auto manager = std::make_unique<GameStateManager>();
         manager->setGhostCharacter(ghost);
+        if (ghostPlay) {
+            manager->setGhostScript(std::move(ghostPlay), ghostPlayPath);
+        }
         // Savestates, rewind and reload sit between the loop and the manager; recording,
         // watching and the speed keys beside the loop.
         auto timeMachine = std::make_unique<TimeMachine>(*manager);

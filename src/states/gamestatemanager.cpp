@@ -1,6 +1,8 @@
 #include "states/gamestatemanager.h"
 
+#include "config/loaderror.h"
 #include "states/ghost.h"
+#include "states/inputscript.h"
 #include "states/level.h"
 #include "states/stageselect.h"
 
@@ -28,11 +30,8 @@ void GameStateManager::update(Controls controls) {
     m_ghost.reset();
     if (m_nextState == StateId::kLevel) {
         auto level = std::make_unique<Level>(this);
-        if (!m_ghostCharacter.empty()) {
-            m_ghost =
-                std::make_unique<Ghost>(getInitMessage(InitMessageId::kLevel), m_ghostCharacter);
-            level->setGhost(m_ghost.get());
-        }
+        m_ghost = makeGhost();
+        level->setGhost(m_ghost.get());
         m_currentState = std::move(level);
     } else {
         m_currentState = std::make_unique<StageSelect>(this);
@@ -55,11 +54,51 @@ void GameStateManager::setMenuChoice(int levelIndex, int voltbotIndex) {
     m_menuVoltbotIndex = voltbotIndex;
 }
 
-void GameStateManager::reloadLevel() {
+std::string GameStateManager::reloadLevel() {
     // Built before the running level goes, so a file that no longer loads costs nothing.
     auto level = std::make_unique<Level>(this);
+    std::string ghostError;
+    std::unique_ptr<Ghost> ghost;
+    try {
+        ghost = makeGhost();
+    } catch (const LoadError& error) {
+        if (!m_ghost) {
+            throw;
+        }
+        ghostError = error.what();
+    }
+    if (ghostError.empty()) {
+        m_ghost.swap(ghost);
+    } else {
+        m_ghost->restart();
+    }
+    level->setGhost(m_ghost.get());
+    // The old level goes before the old ghost it points to.
     m_currentState = std::move(level);
+    ghost.reset();
     ++m_stateSwitches;
+    return ghostError;
+}
+
+void GameStateManager::setGhostScript(std::unique_ptr<const InputScript> script,
+                                      const std::string& scriptPath) {
+    m_ghostScript = std::move(script);
+    m_ghostScriptPath = scriptPath;
+}
+
+std::unique_ptr<Ghost> GameStateManager::makeGhost() const {
+    const std::string level = getInitMessage(InitMessageId::kLevel);
+    if (m_ghostScript) {
+        // A recorded run belongs to its level: in the others the player runs alone.
+        if (Ghost::levelOf(*m_ghostScript) != level) {
+            return nullptr;
+        }
+        return std::make_unique<Ghost>(*m_ghostScript, m_ghostScriptPath);
+    }
+    if (m_ghostCharacter.empty()) {
+        return nullptr;
+    }
+    return std::make_unique<Ghost>(level, m_ghostCharacter);
 }
 
 void GameStateManager::setInitMessage(InitMessageId::type id, const char* text) {

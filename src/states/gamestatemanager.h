@@ -12,6 +12,7 @@
 // happens at the start of the next update, never while the old state is running: the
 // old state is destroyed before the new one is created.
 class Ghost;
+class InputScript;
 
 class GameStateManager {
   public:
@@ -37,13 +38,19 @@ class GameStateManager {
     int getMenuLevelIndex() const { return m_menuLevelIndex; }
     int getMenuVoltbotIndex() const { return m_menuVoltbotIndex; }
     // Loads the current level again from the files as they are now and puts it in place of
-    // the running one, which is kept when loading throws (LoadError passes through).
-    void reloadLevel();
+    // the running one, which is kept when loading throws (LoadError passes through). Its
+    // ghost, if it has one, is loaded again too and starts with it; a ghost whose files no
+    // longer load keeps its old data and starts again all the same: what went wrong is
+    // returned (empty when nothing did).
+    std::string reloadLevel();
     void setInitMessage(InitMessageId::type id, const char* text);
     std::string getInitMessage(InitMessageId::type id) const;
     // With a character file, every level the manager creates gets a ghost of that
     // character, created, fed and destroyed with it. Empty: no ghost.
     void setGhostCharacter(const std::string& characterPath) { m_ghostCharacter = characterPath; }
+    // A ghost of a recorded run instead: it runs in the script's level only, with the
+    // script's character and input (see Ghost). Null: no ghost.
+    void setGhostScript(std::unique_ptr<const InputScript> script, const std::string& scriptPath);
     Ghost* getGhost() const { return m_ghost.get(); }
 
     // For tests and tools: the state being played.
@@ -64,6 +71,11 @@ class GameStateManager {
     int m_menuVoltbotIndex = 0;
     std::string m_initMessages[kInitMessageCount];
     std::unique_ptr<GameState> m_currentState;
+    // The ghost the level named in the init message gets, if any.
+    std::unique_ptr<Ghost> makeGhost() const;
+
     std::string m_ghostCharacter;
+    std::unique_ptr<const InputScript> m_ghostScript;
+    std::string m_ghostScriptPath;
     std::unique_ptr<Ghost> m_ghost;
 };

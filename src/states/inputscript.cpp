@@ -308,6 +308,16 @@ Controls InputScript::Cursor::next() {
     return m_controls;
 }
 
+InputScript::Cursor::Position InputScript::Cursor::position() const {
+    return {static_cast<std::int32_t>(m_span - m_script.m_spans.begin()), m_leftInSpan, m_controls};
+}
+
+void InputScript::Cursor::seek(const Position& position) {
+    m_span = m_script.m_spans.begin() + position.span;
+    m_leftInSpan = position.leftInSpan;
+    m_controls = position.last;
+}
+
 Controls InputScript::firstFrame(const Controls& before, const Span& span) {
     unsigned again = 0;
     unsigned tapped = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ class InputScript {
     // All spans together: at most ten hours at 60 frames per second.
     static constexpr long long kMaxTotalFrames = 2160000;
 
+    // What a script without a "level" or "character" line was recorded on: the game's
+    // first level and character.
+    static constexpr const char* kDefaultLevel = "Sablex";
+    static constexpr const char* kDefaultCharacter = "voltbot1";
+
     // Reads a script; a malformed line throws LoadError("<name>:<line>", problem).
     static InputScript parse(std::istream& in, const std::string& name);
     static InputScript parseFile(const std::string& path);
@@ -59,9 +65,20 @@ class InputScript {
     // first frame after it). The script must outlive the cursor.
     class Cursor {
       public:
+        // Where a cursor stands, to be taken back to later (savestates of a run fed by
+        // a script): a plain value, so keeping one allocates nothing.
+        struct Position {
+            std::int32_t span;
+            std::int32_t leftInSpan;
+            Controls last;
+        };
+
         explicit Cursor(const InputScript& script);
         // The record of the next update frame (the first call gives frame 1).
         Controls next();
+        Position position() const;
+        // Back (or on) to a position a cursor of the same script stood at.
+        void seek(const Position& position);
 
       private:
         const InputScript& m_script;

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-RewindHistory::RewindHistory(int capacity)
-    : m_moments(static_cast<std::size_t>(std::max(capacity, 0))) {}
+RewindHistory::RewindHistory(int capacity, bool withGhost)
+    : m_moments(static_cast<std::size_t>(std::max(capacity, 0))),
+      m_ghosts(withGhost ? m_moments.size() : 0) {}
 
 void RewindHistory::push(const Savestate& moment) {
     if (m_moments.empty()) {
@@ -30,6 +31,14 @@ bool RewindHistory::stepBack() {
 
 const Savestate& RewindHistory::newest() const {
     return m_moments[static_cast<std::size_t>(m_newest)];
+}
+
+Ghost::Snapshot* RewindHistory::newestGhost() {
+    return m_ghosts.empty() ? nullptr : &m_ghosts[static_cast<std::size_t>(m_newest)];
+}
+
+const Ghost::Snapshot* RewindHistory::newestGhost() const {
+    return m_ghosts.empty() ? nullptr : &m_ghosts[static_cast<std::size_t>(m_newest)];
 }
 
 void RewindHistory::clear() {

@@ -5,6 +5,7 @@
 
 #include "config/loaderror.h"
 #include "states/gamestatemanager.h"
+#include "states/ghost.h"
 #include "states/level.h"
 
 TimeMachine::TimeMachine(GameStateManager& manager, int historyCapacity)
@@ -14,11 +15,15 @@ void TimeMachine::update(Controls controls) {
     if (isRewinding()) {
         if (m_history.stepBack()) {
             m_level->restore(m_history.newest().level);
+            putGhostBack(m_history.newestGhost());
         }
         return;
     }
     if (m_landedSinceDraw) {
         m_level->endReadyPhaseIfDue();
+        if (Ghost* ghost = m_manager.getGhost()) {
+            ghost->level().endReadyPhaseIfDue();
+        }
         m_landedSinceDraw = false;
     }
     m_manager.update(controls);
@@ -43,8 +48,14 @@ bool TimeMachine::save(int slot) {
     }
     // The newest moment is the level as the picture shows it: the snapshot after the last
     // update, before the draw that may have ended the ready phase.
-    m_slots[static_cast<std::size_t>(slot)] = m_history.newest();
-    m_slotUsed[static_cast<std::size_t>(slot)] = true;
+    const auto index = static_cast<std::size_t>(slot);
+    m_slots[index] = m_history.newest();
+    m_slotUsed[index] = true;
+    const Ghost::Snapshot* ghost = m_history.newestGhost();
+    m_ghostSlotUsed[index] = ghost != nullptr && m_manager.getGhost() != nullptr;
+    if (m_ghostSlotUsed[index]) {
+        m_ghostSlots[index] = *ghost;
+    }
     return true;
 }
 
@@ -57,6 +68,7 @@ bool TimeMachine::putSlot(int slot, const Savestate& moment) {
     }
     m_slots[static_cast<std::size_t>(slot)] = moment;
     m_slotUsed[static_cast<std::size_t>(slot)] = true;
+    m_ghostSlotUsed[static_cast<std::size_t>(slot)] = false;
     return true;
 }
 
@@ -70,10 +82,16 @@ bool TimeMachine::restore(int slot, Controls& live) {
     }
     // The history from here on is the slot's past, which the history does not hold in
     // general (the slot may come from a run rewound since): it starts again at the slot.
-    const Savestate moment = m_slots[static_cast<std::size_t>(slot)];
+    const auto index = static_cast<std::size_t>(slot);
+    const Savestate moment = m_slots[index];
+    const Ghost::Snapshot* ghost = m_ghostSlotUsed[index] ? &m_ghostSlots[index] : nullptr;
     m_history.clear();
     m_history.push(moment);
-    land(moment, live);
+    land(moment, ghost, live);
+    // The history's first moment holds the ghost as it now stands.
+    if (Ghost::Snapshot* kept = m_history.newestGhost(); kept && m_manager.getGhost()) {
+        *kept = m_manager.getGhost()->snapshot();
+    }
     return true;
 }
 
@@ -81,7 +99,7 @@ bool TimeMachine::stepBack(Controls& live) {
     if (m_level == nullptr || !m_history.stepBack()) {
         return false;
     }
-    land(m_history.newest(), live);
+    land(m_history.newest(), m_history.newestGhost(), live);
     return true;
 }
 
@@ -93,7 +111,7 @@ void TimeMachine::stopRewinding(Controls& live) {
     const bool wasRewinding = isRewinding();
     m_rewinding = false;
     if (wasRewinding) {
-        land(m_history.newest(), live);
+        land(m_history.newest(), m_history.newestGhost(), live);
     }
 }
 
@@ -101,14 +119,20 @@ bool TimeMachine::reload(const Controls& live) {
     if (m_level == nullptr) {
         return false;
     }
+    std::string ghostError;
     try {
-        m_manager.reloadLevel();
+        ghostError = m_manager.reloadLevel();
     } catch (const LoadError& error) {
         m_reloadError = error.what();
         std::cerr << "kestrelix: " << m_reloadError << '\n';
         return false;
     }
-    m_reloadError.clear();
+    // The level runs on its new data; a ghost that did not load again runs on its old
+    // data, which is worth the same warning as a level that did not.
+    m_reloadError = ghostError.empty() ? ghostError : "ghost: " + ghostError;
+    if (!ghostError.empty()) {
+        std::cerr << "kestrelix: " << ghostError << " (the ghost keeps its old data)\n";
+    }
     follow();
     // The new level stands where a level stands when it is switched to; its first update
     // comes with this frame and sees the directions of the last one as previous.
@@ -125,11 +149,14 @@ void TimeMachine::follow() {
     }
     m_switches = m_manager.getStateSwitches();
     m_level = dynamic_cast<Level*>(m_manager.getCurrentState());
-    if (m_level != nullptr && m_history.capacity() < m_historyCapacity) {
-        m_history = RewindHistory(m_historyCapacity);
+    const bool ghost = m_manager.getGhost() != nullptr;
+    if (m_level != nullptr &&
+        (m_history.capacity() < m_historyCapacity || (ghost && !m_history.hasGhost()))) {
+        m_history = RewindHistory(m_historyCapacity, ghost || m_history.hasGhost());
     }
     m_history.clear();
     m_slotUsed.fill(false);
+    m_ghostSlotUsed.fill(false);
     m_nextUpdate = 0;
     m_rewinding = false;
     m_landedSinceDraw = false;
@@ -141,10 +168,27 @@ void TimeMachine::capture(Direction::type dirX, Direction::type dirY) {
     moment.dirX = dirX;
     moment.dirY = dirY;
     moment.update = m_nextUpdate++;
+    Ghost::Snapshot* ghostMoment = m_history.newestGhost();
+    if (const Ghost* ghost = m_manager.getGhost(); ghost != nullptr && ghostMoment != nullptr) {
+        *ghostMoment = ghost->snapshot();
+    }
 }
 
-void TimeMachine::land(const Savestate& moment, Controls& live) {
+void TimeMachine::putGhostBack(const Ghost::Snapshot* moment) {
+    Ghost* ghost = m_manager.getGhost();
+    if (ghost == nullptr) {
+        return;
+    }
+    if (moment != nullptr) {
+        ghost->restore(*moment);
+    } else {
+        ghost->restart();
+    }
+}
+
+void TimeMachine::land(const Savestate& moment, const Ghost::Snapshot* ghost, Controls& live) {
     m_level->restore(moment.level);
+    putGhostBack(ghost);
     m_landedSinceDraw = true;
     m_nextUpdate = moment.update + 1;
     live.prevDirX = static_cast<Direction::type>(moment.dirX);

@@ -17,9 +17,12 @@ class Level;
 //
 // Guarantees: a level put back to a moment continues exactly as it did from there with the
 // same input, and draws the picture it drew then. The history is one buffer, allocated
-// when the first level loads (RewindHistory::kCapacity moments, about 1.7 MB), and the four
-// slots are members; an update allocates nothing. Savestates and history belong to
-// the level's data: a new level or a reload drops them.
+// when the first level loads (RewindHistory::kCapacity moments, about 1.7 MB; the first
+// level with a ghost makes it again with room for the ghost's moments, about 3.5 MB), and
+// the four slots are members; an update allocates nothing. Savestates and history belong
+// to the level's data: a new level or a reload drops them. A level's ghost goes back with
+// it: each moment and slot keeps the ghost's state beside the level's. A slot filled from
+// elsewhere (putSlot) has none; restoring it starts the ghost again from its beginning.
 class TimeMachine {
   public:
     static constexpr int kSlotCount = 4;
@@ -77,8 +80,10 @@ class TimeMachine {
     // Notices a new state from the manager; a new level starts a new history.
     void follow();
     void capture(Direction::type dirX, Direction::type dirY);
-    // Puts the level and the live input record back to a moment.
-    void land(const Savestate& moment, Controls& live);
+    // Puts the level, its ghost and the live input record back to a moment; ghost is the
+    // ghost's part of it (null: the ghost starts again).
+    void land(const Savestate& moment, const Ghost::Snapshot* ghost, Controls& live);
+    void putGhostBack(const Ghost::Snapshot* ghost);
 
     GameStateManager& m_manager;
     Observer* m_observer = nullptr;
@@ -89,6 +94,9 @@ class TimeMachine {
     RewindHistory m_history{0};
     std::array<Savestate, kSlotCount> m_slots{};
     std::array<bool, kSlotCount> m_slotUsed{};
+    // The ghost's state at each slot's moment, where the slot was saved with one.
+    std::array<Ghost::Snapshot, kSlotCount> m_ghostSlots{};
+    std::array<bool, kSlotCount> m_ghostSlotUsed{};
     int m_nextUpdate = 0;
     bool m_rewinding = false;
     // Moments are taken before the draw, so a level put back to one has not yet had that

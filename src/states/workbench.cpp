@@ -14,9 +14,6 @@ namespace {
 
 using Id = GameStateManager::InitMessageId;
 
-const char* const kDefaultLevel = "Sablex";
-const char* const kDefaultCharacter = "voltbot1";
-
 // The record of the first keyboard update after a take-over: the keyboard's keys and
 // direction, reached from the script's last record by ordinary key edges, so the
 // recording can say it and the keyboard's next frames follow it.
@@ -49,9 +46,10 @@ Workbench::Workbench(GameStateManager& manager, Options options)
     }
     const std::string path = m_options.playPath.string();
     m_script = std::make_unique<InputScript>(InputScript::parseFile(path));
-    const std::string level = m_script->level().empty() ? kDefaultLevel : m_script->level();
+    const std::string level =
+        m_script->level().empty() ? InputScript::kDefaultLevel : m_script->level();
     const std::string character =
-        m_script->character().empty() ? kDefaultCharacter : m_script->character();
+        m_script->character().empty() ? InputScript::kDefaultCharacter : m_script->character();
     const std::string checksum = datachecksum::compute(level, character);
     if (!m_script->checksum().empty() && m_script->checksum() != checksum) {
         std::cerr << "kestrelix: warning: " << path << ": recorded against data with checksum "

@@ -3,13 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "characteroverride.h"
+#include "engine/nullvideo.h"
+#include "replaysession.h"
+#include "runevents.h"
 #include "scratchdir.h"
+#include "states/inputscript.h"
+#include "sweeprun.h"
 #include "toolrun.h"
+#include "tracewriter.h"
 
 namespace {
 
@@ -173,6 +181,42 @@ TEST(Sweep, OneRowPerValueAndEachRunStandsAlone) {
     EXPECT_EQ(alone.out.substr(alone.out.find('\n') + 1), expected.str() + "\n");
     // With the shipped value the apex is the golden trace's: 49.92 pixels (12780 / 256).
     EXPECT_EQ(rows[2][1], 12780);
+}
+
+// A sweep's run is neither drawn nor put in a state manager, yet measures exactly what a
+// drawn replay of the same script measures: on every shipped script, and with no first
+// ready phase (the one thing a draw decides is when that phase ends).
+TEST(Sweep, UndrawnRunMeasuresWhatTheDrawnReplayMeasures) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(sourceDir() / "data");
+    NullVideo video;
+    ScopedVideo installed(&video);
+    OverriddenCharacter noReady("voltbot2");
+    noReady.write({{"Durations", "ready", "0"}});
+    for (const auto& entry :
+         std::filesystem::directory_iterator(sourceDir() / "tests/replay/scripts")) {
+        const InputScript script = InputScript::parseFile(entry.path().string());
+        for (const std::string& character : {script.character(), noReady.path()}) {
+            SCOPED_TRACE(entry.path().filename().string() + " " + character);
+            const int frames = script.frameCount() + 60;
+            ReplaySession replay(script.level(), character);
+            RunEvents events;
+            events.observe(tracewriter::sample(0, replay.level()));
+            InputScript::Cursor input(script);
+            for (int frame = 1; frame <= frames; ++frame) {
+                replay.advance(input.next());
+                events.observe(tracewriter::sample(frame, replay.level()));
+            }
+            events.finish();
+            const RunEvents::Measures drawn = events.measures();
+            const RunEvents::Measures swept = measureRun(script.level(), character, script, frames);
+            EXPECT_EQ(std::tie(swept.apexHeight, swept.apexFrame, swept.airFrames, swept.distance,
+                               swept.firstScroll, swept.restarts, swept.hits),
+                      std::tie(drawn.apexHeight, drawn.apexFrame, drawn.airFrames, drawn.distance,
+                               drawn.firstScroll, drawn.restarts, drawn.hits));
+        }
+    }
+    std::filesystem::current_path(previous);
 }
 
 TEST(CharacterOverride, ChangesOnlyTheValueTheGameReads) {

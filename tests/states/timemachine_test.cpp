@@ -13,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "allocationcounter.h"
 #include "config/loaderror.h"
 #include "engine/controls.h"
 #include "engine/nullvideo.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
+#include "states/ghost.h"
 #include "states/inputscript.h"
 #include "states/level.h"
 #include "states/savestatefile.h"
@@ -29,8 +31,10 @@ namespace {
 
 #ifdef KESTRELIX_SANITIZED
 constexpr int kRandomRuns = 200;
+constexpr int kGhostRuns = 20;
 #else
 constexpr int kRandomRuns = 2000;
+constexpr int kGhostRuns = 200;
 #endif
 
 // A headless video service that folds every screen draw of a frame into one number, so
@@ -38,6 +42,11 @@ constexpr int kRandomRuns = 2000;
 class PictureHash : public NullVideo {
   public:
     void clearScreen() override { mix(0x5a5a); }
+    void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* rect,
+                               std::uint8_t alpha) override {
+        mix(alpha);
+        copyToScreen(source, x, y, rect);
+    }
     void copyToScreen(Bitmap& source, int x, int y, Rect* rect) override {
         mix(reinterpret_cast<std::uintptr_t>(source.texture));
         mix(static_cast<std::uint32_t>(x));
@@ -416,4 +425,192 @@ TEST(SavestateFile, RoundTripsAndRefusesBrokenFiles) {
     EXPECT_TRUE(refused([](Savestate& m) { m.level.player.x = 1 << 30; }));
     EXPECT_TRUE(refused([](Savestate& m) { m.dirX = 7; }));
     EXPECT_FALSE(session.machine.hasSlot(2));
+}
+
+namespace {
+
+bool sameGhost(const Ghost::Snapshot& a, const Ghost::Snapshot& b) {
+    return sameState(a.level, b.level) && a.input.span == b.input.span &&
+           a.input.leftInSpan == b.input.leftInSpan && a.input.last == b.input.last;
+}
+
+InputScript shippedScript(const std::string& name) {
+    return InputScript::parseFile(
+        (sourceDir() / "tests/replay/scripts" / (name + ".txt")).string());
+}
+
+// A frame of a session with a ghost: the real level, the ghost and the picture of both.
+struct GhostFrame {
+    Level::Snapshot state;
+    Ghost::Snapshot ghost;
+    std::uint64_t picture;
+};
+
+GhostFrame ghostFrame(Session& session, const Frame& frame) {
+    return {frame.state, session.manager->getGhost()->snapshot(), frame.picture};
+}
+
+// Replays frames first .. end and reports the first whose level, ghost or picture differs.
+int firstGhostDifference(Session& session, const std::vector<Controls>& controls,
+                         const std::vector<GhostFrame>& original, int first) {
+    for (int f = first; f < static_cast<int>(original.size()); ++f) {
+        const GhostFrame replayed =
+            ghostFrame(session, session.frame(controls[static_cast<std::size_t>(f)]));
+        const GhostFrame& expected = original[static_cast<std::size_t>(f)];
+        if (!sameState(replayed.state, expected.state) ||
+            !sameGhost(replayed.ghost, expected.ghost) || replayed.picture != expected.picture) {
+            return f;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+// A level's ghost goes back with it, on the live input and replaying a recorded run: over
+// seeded random runs, every rewound frame shows the ghost where it was at that update,
+// a restored slot shows it where it was at the save, and from either the level and its
+// ghost go on exactly as they did, without allocating.
+TEST(TimeMachine, GhostGoesBackWithTheLevel) {
+    ShippedData data;
+    const InputScript recorded = shippedScript("corvane-voltbot2-route");
+    const std::vector<unsigned> route = heldPerFrame(shippedScript("corvane-voltbot1-route"));
+    for (int run = 0; run < kGhostRuns; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        std::mt19937 random(static_cast<std::uint32_t>(run));
+        Session session("Corvane", "voltbot1");
+        if (run % 2 == 0) {
+            session.manager->setGhostCharacter("voltbot2");
+        } else {
+            session.manager->setGhostScript(std::make_unique<const InputScript>(recorded),
+                                            "route.txt");
+        }
+        // Some runs reach past the end of the recorded run, where the ghost holds nothing.
+        const int end = 150 + static_cast<int>(random() % 1200);
+        const std::vector<Controls> controls = keyStream(route, end, end / 3, random);
+        const int saveAt = 1 + static_cast<int>(random() % static_cast<std::uint32_t>(end));
+        std::vector<GhostFrame> original;
+        for (int f = 0; f <= end; ++f) {
+            original.push_back(
+                ghostFrame(session, session.frame(controls[static_cast<std::size_t>(f)])));
+            if (f == saveAt) {
+                ASSERT_TRUE(session.machine.save(1));
+            }
+        }
+
+        // From here on every frame, with its rewinding and restoring, allocates nothing.
+        const long long allocations = allocationCount();
+        const int back = 1 + static_cast<int>(random() % static_cast<std::uint32_t>(end));
+        session.machine.startRewinding();
+        for (int i = 1; i <= back; ++i) {
+            const GhostFrame rewound = ghostFrame(session, session.frame(Controls{}));
+            const GhostFrame& then = original[static_cast<std::size_t>(end - i)];
+            ASSERT_TRUE(sameGhost(rewound.ghost, then.ghost)) << "rewound " << i;
+            ASSERT_EQ(rewound.picture, then.picture) << "rewound " << i;
+        }
+        Controls live;
+        session.machine.stopRewinding(live);
+        ASSERT_EQ(firstGhostDifference(session, controls, original, end - back + 1), -1);
+
+        ASSERT_TRUE(session.machine.restore(1, live));
+        const Frame restored = session.redraw();
+        ASSERT_TRUE(sameGhost(session.manager->getGhost()->snapshot(),
+                              original[static_cast<std::size_t>(saveAt)].ghost));
+        ASSERT_EQ(restored.picture, original[static_cast<std::size_t>(saveAt)].picture);
+        ASSERT_EQ(firstGhostDifference(session, controls, original, saveAt + 1), -1);
+        EXPECT_EQ(allocationCount(), allocations);
+    }
+}
+
+// The ghost starts again with its level: after a reload (reading its character file again,
+// or keeping the old data when the file no longer loads), after the menu key and the way
+// back into the level, and when a slot without a ghost's part is restored. A recorded run
+// runs only in its own level.
+TEST(TimeMachine, GhostStartsAgainWithItsLevel) {
+    ShippedData data;
+    std::mt19937 random(11);
+    const std::vector<Controls> controls = keyStream({}, 300, 1, random);
+    Session session("Sablex", "voltbot1");
+    session.manager->setGhostCharacter("voltbot2");
+    // The ghost's way along the keys, from its first moment.
+    const auto ghostRun = [&] {
+        std::vector<Ghost::Snapshot> states{session.manager->getGhost()->snapshot()};
+        for (std::size_t f = 1; f < controls.size(); ++f) {
+            session.frame(controls[f]);
+            states.push_back(session.manager->getGhost()->snapshot());
+        }
+        return states;
+    };
+    const auto sameRun = [](const std::vector<Ghost::Snapshot>& a,
+                            const std::vector<Ghost::Snapshot>& b) {
+        for (std::size_t f = 0; f < a.size(); ++f) {
+            if (!sameGhost(a[f], b[f])) {
+                return false;
+            }
+        }
+        return true;
+    };
+    session.frame(Controls{});
+    const std::vector<Ghost::Snapshot> first = ghostRun();
+    ASSERT_TRUE(session.machine.save(0));
+
+    Controls live;
+    ASSERT_TRUE(session.machine.reload(live));
+    EXPECT_TRUE(session.machine.reloadError().empty());
+    session.redraw();
+    EXPECT_TRUE(sameRun(ghostRun(), first));
+
+    // A value changed in the ghost's file: the reloaded ghost runs on it.
+    std::string text;
+    {
+        std::ifstream in("voltbot2");
+        std::stringstream all;
+        all << in.rdbuf();
+        text = all.str();
+    }
+    const auto writeCharacter = [](const std::string& from, const std::string& to,
+                                   std::string contents) {
+        contents.replace(contents.find(from), from.size(), to);
+        std::ofstream("voltbot2", std::ios::trunc) << contents;
+    };
+    writeCharacter("\nrunningInt", "\nrunningInt = 2\n;", text);
+    ASSERT_TRUE(session.machine.reload(live));
+    session.redraw();
+    const std::vector<Ghost::Snapshot> faster = ghostRun();
+    EXPECT_FALSE(sameRun(faster, first));
+
+    // A file that no longer loads: the level reloads, the ghost starts again on its old data.
+    writeCharacter("\nverticalSpeed", "\nverticalSpeed = 999\n;", text);
+    std::stringstream err;
+    std::streambuf* old = std::cerr.rdbuf(err.rdbuf());
+    ASSERT_TRUE(session.machine.reload(live));
+    std::cerr.rdbuf(old);
+    EXPECT_EQ(err.str(),
+              "kestrelix: voltbot2: [ScrollConstants] verticalSpeed = 999 is outside -240..240 "
+              "(the ghost keeps its old data)\n");
+    EXPECT_NE(session.machine.reloadError().find("ghost: voltbot2"), std::string::npos);
+    session.redraw();
+    EXPECT_TRUE(sameRun(ghostRun(), faster));
+
+    // A slot from elsewhere has no ghost's part: restoring it starts the ghost again.
+    ASSERT_TRUE(session.machine.save(0));
+    ASSERT_TRUE(session.machine.putSlot(2, session.machine.slot(0)));
+    ASSERT_TRUE(session.machine.restore(2, live));
+    EXPECT_TRUE(sameGhost(session.manager->getGhost()->snapshot(), faster[0]));
+
+    // The menu key: nothing moves in that frame, the ghost goes with the level, and comes
+    // back at its start with the level (and the file as it is now).
+    Controls leave;
+    leave.menuPressed = true;
+    const Ghost::Snapshot before = session.manager->getGhost()->snapshot();
+    session.frame(leave);
+    EXPECT_TRUE(sameGhost(session.manager->getGhost()->snapshot(), before));
+    session.machine.update(Controls{});
+    session.machine.draw();
+    EXPECT_EQ(session.manager->getGhost(), nullptr);
+    std::ofstream("voltbot2", std::ios::trunc) << text;
+    session.manager->setNextState();
+    session.frame(Controls{});
+    ASSERT_NE(session.manager->getGhost(), nullptr);
+    EXPECT_TRUE(sameRun(ghostRun(), first));
 }

@@ -2,12 +2,25 @@
 
 #include "config/loaderror.h"
 #include "states/gamestatemanager.h"
+#include "states/inputscript.h"
 #include "states/level.h"
 
 ReplaySession::ReplaySession(const std::string& levelName, const std::string& characterPath,
                              const std::string& ghostCharacterPath)
     : m_manager(std::make_unique<GameStateManager>()) {
     m_manager->setGhostCharacter(ghostCharacterPath);
+    start(levelName, characterPath);
+}
+
+ReplaySession::ReplaySession(const std::string& levelName, const std::string& characterPath,
+                             std::unique_ptr<const InputScript> ghostScript,
+                             const std::string& ghostScriptPath)
+    : m_manager(std::make_unique<GameStateManager>()) {
+    m_manager->setGhostScript(std::move(ghostScript), ghostScriptPath);
+    start(levelName, characterPath);
+}
+
+void ReplaySession::start(const std::string& levelName, const std::string& characterPath) {
     // The frame in which the stage select confirmed: it still draws the menu, so a
     // picture of the window shows exactly what the level draws over.
     m_manager->draw();

@@ -6,6 +6,7 @@
 #include "engine/controls.h"
 
 class GameStateManager;
+class InputScript;
 class Level;
 
 // Runs a real level the way the game does, without the main loop's clock: a state
@@ -19,6 +20,10 @@ class ReplaySession {
     // With a ghost character, the level runs a ghost of it as the game's --ghost does.
     ReplaySession(const std::string& levelName, const std::string& characterPath,
                   const std::string& ghostCharacterPath = "");
+    // With a recorded run, the level runs a ghost of it as the game's --ghost-play does.
+    ReplaySession(const std::string& levelName, const std::string& characterPath,
+                  std::unique_ptr<const InputScript> ghostScript,
+                  const std::string& ghostScriptPath);
     ~ReplaySession();
     ReplaySession(const ReplaySession&) = delete;
     ReplaySession& operator=(const ReplaySession&) = delete;
@@ -32,6 +37,8 @@ class ReplaySession {
     int frame() const { return m_frame; }
 
   private:
+    void start(const std::string& levelName, const std::string& characterPath);
+
     std::unique_ptr<GameStateManager> m_manager;
     Level* m_level = nullptr;
     int m_frame = 0;
