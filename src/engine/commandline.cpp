@@ -34,6 +34,9 @@ const std::vector<CommandLine::Option>& CommandLine::options() {
         {"--record", "FILE",
          "record every level played into FILE (then FILE-2, ...); never overwrites"},
         {"--play", "FILE", "watch the input script FILE in its level; F9 takes over"},
+        {"--from-slot", "N",
+         "with --play: start at slot N (1-4) saved while FILE was recorded (run.txt's "
+         "slot 2 is run.slot2.txt) and play the script on from there"},
         {"--verbose", nullptr, "say on standard error why the game is silent, if it is"},
     };
     return table;

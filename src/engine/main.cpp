@@ -38,6 +38,22 @@ int parseFrameCount(const CommandLine& commandLine, const char* option) {
     return std::stoi(text);
 }
 
+// --from-slot's slot, 1 to 4; 0 when not given. It names a slot of the --play script.
+int parseFromSlot(const CommandLine& commandLine) {
+    if (!commandLine.has("--from-slot")) {
+        return 0;
+    }
+    const std::string text = commandLine.value("--from-slot");
+    if (text.size() != 1 || text[0] < '1' || text[0] > '0' + TimeMachine::kSlotCount) {
+        throw CommandLineError("--from-slot wants a slot from 1 to " +
+                               std::to_string(TimeMachine::kSlotCount) + ", not '" + text + "'");
+    }
+    if (!commandLine.has("--play")) {
+        throw CommandLineError("--from-slot needs --play FILE (the recording the slot is of)");
+    }
+    return text[0] - '0';
+}
+
 // The ghost's character file: the user's own file where they started the game, else a
 // character of the data folder. Checked here, so a typo stops the game before the menu
 // rather than when a level starts.
@@ -91,6 +107,7 @@ int main(int argc, char* argv[]) {
         benchOptions.startFolder = std::filesystem::current_path();
         benchOptions.recordPath = commandLine.value("--record");
         benchOptions.playPath = commandLine.value("--play");
+        benchOptions.fromSlot = parseFromSlot(commandLine);
         DataFolder::enter(commandLine.value("--data"));
         const std::string ghost = ghostCharacter(commandLine);
         const std::string ghostPlayPath = commandLine.value("--ghost-play");
@@ -116,6 +133,7 @@ int main(int argc, char* argv[]) {
         auto workbench = std::make_unique<Workbench>(*manager, benchOptions);
         engine->setToolKeyListener(workbench.get());
         timeMachine->setObserver(workbench.get());
+        workbench->setTimeMachine(timeMachine.get());
 
         FramePacer pacer([] { return SDL_GetTicks(); },
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });

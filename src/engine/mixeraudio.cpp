@@ -95,9 +95,12 @@ bool MixerAudio::open() {
     }
     // -1 means the driver cannot list its devices, which still lets the default one open.
     if (SDL_GetNumAudioDevices(0) == 0) {
+        // The driver's name is gone once the subsystem quits, so it is taken first.
+        const char* driver = SDL_GetCurrentAudioDriver();
+        const std::string why = std::string("the audio driver ") + (driver ? driver : "?") +
+                                " reports no output device";
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return silent(std::string("the audio driver ") + SDL_GetCurrentAudioDriver() +
-                      " reports no output device");
+        return silent(why);
     }
     if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kOutputChannels, kBufferFrames) != 0) {
         const std::string why = Mix_GetError();

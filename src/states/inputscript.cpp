@@ -308,6 +308,30 @@ Controls InputScript::Cursor::next() {
     return m_controls;
 }
 
+void InputScript::Cursor::seek(int updates) {
+    m_span = m_script.m_spans.begin();
+    m_leftInSpan = m_span != m_script.m_spans.end() ? m_span->frames : 0;
+    m_controls = Controls();
+    for (Key key : m_script.m_heldAtStart) {
+        m_controls.press(key);
+    }
+    // A whole span gives its first record, then repeats it steadily.
+    while (m_span != m_script.m_spans.end() && updates >= m_span->frames) {
+        m_controls = firstFrame(m_controls, *m_span);
+        if (m_span->frames > 1) {
+            m_controls = steady(m_controls);
+        }
+        updates -= m_span->frames;
+        ++m_span;
+        m_leftInSpan = m_span != m_script.m_spans.end() ? m_span->frames : 0;
+    }
+    // Within a span, or past the end, where after the first frame every record is steady.
+    const int within = m_span != m_script.m_spans.end() ? updates : std::min(updates, 2);
+    for (int i = 0; i < within; ++i) {
+        next();
+    }
+}
+
 InputScript::Cursor::Position InputScript::Cursor::position() const {
     return {static_cast<std::int32_t>(m_span - m_script.m_spans.begin()), m_leftInSpan, m_controls};
 }
@@ -404,4 +428,25 @@ std::vector<Controls> InputScript::toControls(int frames) const {
         result.push_back(cursor.next());
     }
     return result;
+}
+
+std::uint64_t InputScript::digest(std::uint64_t hash, const Controls& record) {
+    const int fields[] = {record.dirX,      record.dirY,          record.prevDirX,
+                          record.prevDirY,  record.upHeld,        record.downHeld,
+                          record.leftHeld,  record.rightHeld,     record.shootPressed,
+                          record.shootHeld, record.shootReleased, record.jumpPressed,
+                          record.jumpHeld,  record.jumpReleased,  record.menuPressed};
+    for (int field : fields) {
+        hash = (hash ^ static_cast<std::uint64_t>(field + 2)) * 1099511628211ULL;
+    }
+    return hash;
+}
+
+std::uint64_t InputScript::digestOf(int frames) const {
+    std::uint64_t hash = kDigestSeed;
+    Cursor cursor(*this);
+    for (int frame = 0; frame < frames; ++frame) {
+        hash = digest(hash, cursor.next());
+    }
+    return hash;
 }

@@ -76,6 +76,12 @@ class InputScript {
         explicit Cursor(const InputScript& script);
         // The record of the next update frame (the first call gives frame 1).
         Controls next();
+        // Goes back to the start, then on past `updates` update frames, so that next()
+        // gives frame updates + 1: where a run put back to that update continues. Whole
+        // spans are skipped in one step; nothing is allocated.
+        void seek(int updates);
+        // The record of the frame last given (the start record before the first).
+        const Controls& current() const { return m_controls; }
         Position position() const;
         // Back (or on) to a position a cursor of the same script stood at.
         void seek(const Position& position);
@@ -89,6 +95,14 @@ class InputScript {
 
     // One record per update frame: element 0 is frame 1.
     std::vector<Controls> toControls(int frames) const;
+
+    // A fingerprint of a sequence of input records (FNV-1a over each record's fields),
+    // so a savestate can say which input led to it: start with kDigestSeed and fold in
+    // the records in order.
+    static constexpr std::uint64_t kDigestSeed = 14695981039346656037ULL;
+    static std::uint64_t digest(std::uint64_t hash, const Controls& record);
+    // The fingerprint of this script's first `frames` records.
+    std::uint64_t digestOf(int frames) const;
 
     static const char* keyName(Key key);
 

@@ -55,6 +55,7 @@ bool Recorder::start(const std::string& base, const std::string& level,
     m_fileBuffer.resize(kFileBufferSize);
     m_updates = 0;
     m_unwritable = 0;
+    m_pastUpdates.fill(-1);
     if (!openNextFile()) {
         return false;
     }
@@ -108,24 +109,34 @@ void Recorder::record(const Controls& controls) {
     if (m_file == nullptr) {
         return;
     }
-    ++m_updates;
-    if (!m_spans.empty()) {
-        Span& last = m_spans.back();
-        if (last.frames < InputScript::kMaxSpanFrames &&
-            controls == InputScript::steady(last.first)) {
-            ++last.frames;
-            return;
-        }
+    if (!m_spans.empty() && (m_spans.back().frames >= InputScript::kMaxSpanFrames ||
+                             controls != InputScript::steady(m_spans.back().first))) {
+        // The span before is complete: it goes to the file now.
         writeSpan(m_spans.size() - 1);
     }
-    if (m_spans.size() == static_cast<std::size_t>(kMaxSpans)) {
+    if (!append(m_spans, controls)) {
         std::cerr << "kestrelix: " << m_path << ": more than " << kMaxSpans
                   << " changes of input, the recording stops here\n";
-        --m_updates;
         closeFile();
         return;
     }
-    m_spans.push_back(Span{1, controls});
+    ++m_updates;
+}
+
+bool Recorder::append(std::vector<Span>& spans, const Controls& controls) {
+    if (!spans.empty()) {
+        Span& last = spans.back();
+        if (last.frames < InputScript::kMaxSpanFrames &&
+            controls == InputScript::steady(last.first)) {
+            ++last.frames;
+            return true;
+        }
+    }
+    if (spans.size() == static_cast<std::size_t>(kMaxSpans)) {
+        return false;
+    }
+    spans.push_back(Span{1, controls});
+    return true;
 }
 
 void Recorder::writeSpan(std::size_t index) {
@@ -185,7 +196,10 @@ void Recorder::truncate(int updates) {
     }
     m_spans.resize(count);
     m_updates = updates;
+    rewrite();
+}
 
+void Recorder::rewrite() {
     // The spans already written past the cut are gone from the buffer; the file is written
     // again from the start (the last span stays open in memory, as while recording).
     std::fflush(m_file);
@@ -198,6 +212,64 @@ void Recorder::truncate(int updates) {
     if (::ftruncate(::fileno(m_file), static_cast<off_t>(std::ftell(m_file))) != 0) {
         std::cerr << "kestrelix: " << m_path << ": cannot be cut back\n";
     }
+}
+
+void Recorder::keepPast(int slot, int updates) {
+    if (m_file == nullptr || slot < 0 || slot >= kPastSlots) {
+        return;
+    }
+    if (updates < 0 || updates > m_updates) {
+        // Not a moment of this recording: there is no way to it.
+        m_pastUpdates[static_cast<std::size_t>(slot)] = -1;
+        return;
+    }
+    std::vector<Span>& past = m_pasts[static_cast<std::size_t>(slot)];
+    past.clear();
+    int kept = 0;
+    for (std::size_t i = 0; i < m_spans.size() && kept < updates; ++i) {
+        past.push_back(m_spans[i]);
+        past.back().frames = std::min(m_spans[i].frames, updates - kept);
+        kept += past.back().frames;
+    }
+    m_pastUpdates[static_cast<std::size_t>(slot)] = updates;
+}
+
+void Recorder::keepPast(int slot, const InputScript& script, int updates) {
+    if (m_file == nullptr || slot < 0 || slot >= kPastSlots) {
+        return;
+    }
+    std::vector<Span>& past = m_pasts[static_cast<std::size_t>(slot)];
+    past.clear();
+    InputScript::Cursor cursor(script);
+    int kept = 0;
+    while (kept < updates && append(past, cursor.next())) {
+        ++kept;
+    }
+    m_pastUpdates[static_cast<std::size_t>(slot)] = kept;
+}
+
+bool Recorder::returnToPast(int slot) {
+    if (m_file == nullptr || slot < 0 || slot >= kPastSlots ||
+        m_pastUpdates[static_cast<std::size_t>(slot)] < 0) {
+        return false;
+    }
+    // The buffer was reserved for kMaxSpans, which a past never exceeds: no allocation.
+    m_spans.assign(m_pasts[static_cast<std::size_t>(slot)].begin(),
+                   m_pasts[static_cast<std::size_t>(slot)].end());
+    m_updates = m_pastUpdates[static_cast<std::size_t>(slot)];
+    rewrite();
+    return true;
+}
+
+std::uint64_t Recorder::digestOf(int updates) const {
+    std::uint64_t hash = InputScript::kDigestSeed;
+    for (const Span& span : m_spans) {
+        for (int frame = 0; frame < span.frames && updates > 0; ++frame, --updates) {
+            hash = InputScript::digest(hash,
+                                       frame == 0 ? span.first : InputScript::steady(span.first));
+        }
+    }
+    return hash;
 }
 
 bool Recorder::continueInNextFile(const std::string& checksum, const Controls& atStart) {

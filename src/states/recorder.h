@@ -1,10 +1,14 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/controls.h"
+
+class InputScript;
 
 // Writes what is played into an input script that kestrelix-replay reads and that the game
 // watches: a header (level, character, data checksum, keys held at the level's start) and
@@ -16,6 +20,9 @@
 // overwritten: a name already taken gets the next number ("run.txt", "run-2.txt", ...).
 class Recorder {
   public:
+    // Slots whose way back is kept: the time machine's four.
+    static constexpr int kPastSlots = 4;
+
     // A recording that changes its input more often than this stops there (the file
     // keeps what was recorded): at one change per update that is 18 minutes.
     static constexpr int kMaxSpans = 65536;
@@ -36,6 +43,20 @@ class Recorder {
     // Keeps the first `updates` updates and forgets the rest, so the file replays the run
     // as it stands after a restore or rewind to that update.
     void truncate(int updates);
+    // Keeps a copy of the first `updates` updates, the way to a savestate saved in `slot`
+    // (none, when more than the recorded updates), so that going back to that slot later
+    // can put them back even after the recording was cut below it. Made on the save key,
+    // never per update: each copy is at most kMaxSpans spans (2 MB), allocated then.
+    void keepPast(int slot, int updates);
+    // The same, for a way the recording did not make itself: the first `updates` records
+    // of a watched script (a savestate taken while watching, before a take-over).
+    void keepPast(int slot, const InputScript& script, int updates);
+    // Makes the recording the kept way to `slot` again (the file is written again);
+    // false, with nothing changed, when there is none.
+    bool returnToPast(int slot);
+    // The fingerprint (InputScript::digest) of the first `updates` records.
+    std::uint64_t digestOf(int updates) const;
+
     // Ends this file and goes on in the next numbered one, for a level that restarts on
     // new data (a reload): a new header with the new checksum and start record.
     bool continueInNextFile(const std::string& checksum, const Controls& atStart);
@@ -57,6 +78,11 @@ class Recorder {
         Controls first;
     };
 
+    // A span of the record `controls` after `spans` (grown by one frame when it repeats);
+    // false when `spans` holds kMaxSpans already.
+    static bool append(std::vector<Span>& spans, const Controls& controls);
+    // Writes the file again from the buffer, after the buffer was cut or replaced.
+    void rewrite();
     bool openNextFile();
     void writeHeader();
     // Writes span i of the buffer (it follows span i - 1, or the start record).
@@ -75,4 +101,7 @@ class Recorder {
     std::vector<char> m_fileBuffer;
     int m_updates = 0;
     int m_unwritable = 0;
+    // The ways to the slots (keepPast); -1 updates: none.
+    std::array<std::vector<Span>, kPastSlots> m_pasts;
+    std::array<int, kPastSlots> m_pastUpdates{-1, -1, -1, -1};
 };

@@ -29,7 +29,7 @@ void TimeMachine::update(Controls controls) {
     m_manager.update(controls);
     follow();
     if (m_level != nullptr) {
-        capture(controls.dirX, controls.dirY);
+        capture(controls);
     }
 }
 
@@ -56,6 +56,9 @@ bool TimeMachine::save(int slot) {
     if (m_ghostSlotUsed[index]) {
         m_ghostSlots[index] = *ghost;
     }
+    if (m_observer != nullptr) {
+        m_observer->onSlotSaved(slot, m_slots[index]);
+    }
     return true;
 }
 
@@ -63,7 +66,7 @@ bool TimeMachine::putSlot(int slot, const Savestate& moment) {
     if (m_level == nullptr || slot < 0 || slot >= kSlotCount || moment.update < 0 ||
         !m_level->accepts(moment.level) || moment.dirX < Direction::kNone ||
         moment.dirX > Direction::kRight || moment.dirY < Direction::kNone ||
-        moment.dirY > Direction::kRight) {
+        moment.dirY > Direction::kRight || moment.held < 0 || moment.held > 3) {
         return false;
     }
     m_slots[static_cast<std::size_t>(slot)] = moment;
@@ -85,6 +88,9 @@ bool TimeMachine::restore(int slot, Controls& live) {
     const auto index = static_cast<std::size_t>(slot);
     const Savestate moment = m_slots[index];
     const Ghost::Snapshot* ghost = m_ghostSlotUsed[index] ? &m_ghostSlots[index] : nullptr;
+    if (m_observer != nullptr) {
+        m_observer->onSlotRestoring(slot);
+    }
     m_history.clear();
     m_history.push(moment);
     land(moment, ghost, live);
@@ -136,7 +142,10 @@ bool TimeMachine::reload(const Controls& live) {
     follow();
     // The new level stands where a level stands when it is switched to; its first update
     // comes with this frame and sees the directions of the last one as previous.
-    capture(live.prevDirX, live.prevDirY);
+    Controls before = live;
+    before.dirX = live.prevDirX;
+    before.dirY = live.prevDirY;
+    capture(before);
     if (m_observer != nullptr) {
         m_observer->onReloaded(live);
     }
@@ -162,11 +171,12 @@ void TimeMachine::follow() {
     m_landedSinceDraw = false;
 }
 
-void TimeMachine::capture(Direction::type dirX, Direction::type dirY) {
+void TimeMachine::capture(const Controls& record) {
     Savestate& moment = m_history.append();
     moment.level = m_level->snapshot();
-    moment.dirX = dirX;
-    moment.dirY = dirY;
+    moment.dirX = record.dirX;
+    moment.dirY = record.dirY;
+    moment.held = (record.jumpHeld ? 1 : 0) | (record.shootHeld ? 2 : 0);
     moment.update = m_nextUpdate++;
     Ghost::Snapshot* ghostMoment = m_history.newestGhost();
     if (const Ghost* ghost = m_manager.getGhost(); ghost != nullptr && ghostMoment != nullptr) {
@@ -193,11 +203,13 @@ void TimeMachine::land(const Savestate& moment, const Ghost::Snapshot* ghost, Co
     m_nextUpdate = moment.update + 1;
     live.prevDirX = static_cast<Direction::type>(moment.dirX);
     live.prevDirY = static_cast<Direction::type>(moment.dirY);
-    // Keys held now act from the next update as if pressed at that moment.
+    // Keys held now act from the next update as if pressed at that moment, and keys held
+    // then and let go since as if released: the next update follows the moment's own
+    // record by the key rules, which a recording cut back to it can say.
     live.jumpPressed = live.jumpHeld;
-    live.jumpReleased = false;
+    live.jumpReleased = (moment.held & 1) != 0 && !live.jumpHeld;
     live.shootPressed = live.shootHeld;
-    live.shootReleased = false;
+    live.shootReleased = (moment.held & 2) != 0 && !live.shootHeld;
     if (m_observer != nullptr) {
         m_observer->onTimelineCut(moment.update);
     }

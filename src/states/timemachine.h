@@ -38,6 +38,10 @@ class TimeMachine {
         virtual void onTimelineCut(int update) = 0;
         // The level was loaded again from its files and stands at its first moment.
         virtual void onReloaded(const Controls& live) = 0;
+        // The save key put `moment` into `slot` (not a slot filled from a file).
+        virtual void onSlotSaved(int /*slot*/, const Savestate& /*moment*/) {}
+        // `slot` is about to be restored; onTimelineCut at its update follows.
+        virtual void onSlotRestoring(int /*slot*/) {}
     };
 
     explicit TimeMachine(GameStateManager& manager, int historyCapacity = RewindHistory::kCapacity);
@@ -51,8 +55,9 @@ class TimeMachine {
 
     // The commands. Each is false, with nothing changed, when there is no level or nothing
     // to go back to. A command that puts the level back also sets the live input record:
-    // its previous-frame directions become the moment's, and the jump and shoot keys held
-    // now count as pressed in the next update.
+    // its previous-frame directions become the moment's, the jump and shoot keys held
+    // now count as pressed in the next update, and those held at the moment but not now
+    // as released.
     bool save(int slot);
     // Fills a slot from elsewhere (a savestate file); false, with nothing changed, when the
     // moment does not fit the running level's data.
@@ -79,7 +84,9 @@ class TimeMachine {
   private:
     // Notices a new state from the manager; a new level starts a new history.
     void follow();
-    void capture(Direction::type dirX, Direction::type dirY);
+    // Takes the level's moment after an update given `record` (its directions and held
+    // jump and shoot keys carry into the next update).
+    void capture(const Controls& record);
     // Puts the level, its ghost and the live input record back to a moment; ghost is the
     // ghost's part of it (null: the ghost starts again).
     void land(const Savestate& moment, const Ghost::Snapshot* ghost, Controls& live);

@@ -6,9 +6,11 @@
 #include <iostream>
 
 #include "config/datafolder.h"
+#include "config/loaderror.h"
 #include "states/datachecksum.h"
 #include "states/gamestatemanager.h"
 #include "states/level.h"
+#include "states/savestatefile.h"
 
 namespace {
 
@@ -56,12 +58,51 @@ Workbench::Workbench(GameStateManager& manager, Options options)
                   << m_script->checksum() << ", the data here gives " << checksum
                   << "; the run may differ\n";
     }
+    if (m_options.fromSlot > 0) {
+        // Refused unless it belongs here: the same data, level and character, and the way
+        // this script goes up to the slot's update, so the script can go on from there.
+        m_slotPath = savestatefile::pathFor(path, m_options.fromSlot);
+        savestatefile::Header header;
+        m_fromMoment = savestatefile::read(m_slotPath, header);
+        if (header.checksum != checksum) {
+            throw LoadError(m_slotPath, "saved on data with checksum " + header.checksum +
+                                            ", the data here gives " + checksum);
+        }
+        if (header.level != level || header.character != character) {
+            throw LoadError(m_slotPath, "saved in " + header.level + " with " + header.character +
+                                            ", the script plays " + level + " with " + character);
+        }
+        if (header.update > m_script->frameCount()) {
+            throw LoadError(m_slotPath, "update " + std::to_string(header.update) +
+                                            " is past the end of " + path + " (" +
+                                            std::to_string(m_script->frameCount()) + " updates)");
+        }
+        if (header.input != savestatefile::hex(m_script->digestOf(header.update))) {
+            throw LoadError(m_slotPath, "input " + header.input + " is not " + path +
+                                            "'s up to update " + std::to_string(header.update) +
+                                            " (the recording went another way since)");
+        }
+        m_fromPending = true;
+    }
     m_manager.setInitMessage(Id::kLevel, level.c_str());
     m_manager.setInitMessage(Id::kVoltbot, character.c_str());
     m_manager.setNextState();
 }
 
-Workbench::~Workbench() = default;
+Workbench::~Workbench() {
+    stopRecording();
+}
+
+bool Workbench::isRewinding() const {
+    return m_machine != nullptr && m_machine->isRewinding();
+}
+
+void Workbench::stopRecording() {
+    if (m_recorder.isRecording() && isRewinding()) {
+        m_recorder.truncate(m_machine->history().newest().update);
+    }
+    m_recorder.stop();
+}
 
 void Workbench::onToolKey(ToolKey key, bool down) {
     switch (key) {
@@ -80,7 +121,7 @@ void Workbench::onToolKey(ToolKey key, bool down) {
             if (m_watching) {
                 takeOver();
             } else if (m_recorder.isRecording()) {
-                m_recorder.stop();
+                stopRecording();
                 m_armed = false;
             } else {
                 // A recording starts at a level's first frame, so that it replays from the
@@ -99,8 +140,9 @@ int Workbench::updatesThisFrame(bool stepping) {
 }
 
 bool Workbench::mayUpdate() {
-    if (m_watching && m_watchedUpdates >= m_script->frameCount()) {
-        // The script has ended: the game stays on its last frame until taken over.
+    if (m_watching && m_watchedUpdates >= m_script->frameCount() && !isRewinding()) {
+        // The script has ended: the game stays on its last frame until taken over (or
+        // rewound).
         m_pauseRequest = true;
         return false;
     }
@@ -108,6 +150,11 @@ bool Workbench::mayUpdate() {
 }
 
 Controls Workbench::input(const Controls& keyboard, int index) {
+    if (isRewinding()) {
+        // The time machine steps back instead of updating: the record is not used, and the
+        // script stays where it is.
+        return keyboard;
+    }
     if (m_watching) {
         m_last = m_cursor->next();
         // The menu key still leaves the level.
@@ -130,9 +177,10 @@ void Workbench::afterUpdate(const Controls& used) {
         onStateSwitched(used);
         return;
     }
-    if (used.menuPressed) {
+    if (used.menuPressed || isRewinding()) {
         // Leaving the level: nothing of it moved in this update, and the recording ends
-        // with the switch in the next one, so this update is not part of the run.
+        // with the switch in the next one, so this update is not part of the run. A
+        // rewound frame stepped back instead of updating: not part of it either.
         return;
     }
     if (m_watching) {
@@ -148,9 +196,75 @@ void Workbench::onTimelineCut(int update) {
     if (m_recorder.isRecording()) {
         m_recorder.truncate(update);
     }
+    if (m_watching) {
+        // The script goes on from the update the level now stands at.
+        m_cursor->seek(update);
+        m_last = m_cursor->current();
+        m_watchedUpdates = update;
+    }
+}
+
+void Workbench::onSlotSaved(int slot, const Savestate& moment) {
+    const auto index = static_cast<std::size_t>(slot);
+    m_slotUpdates[index] = moment.update;
+    m_slotOnScript[index] = m_watching;
+    if (!m_recorder.isRecording()) {
+        return;
+    }
+    const std::string path = savestatefile::pathFor(m_recorder.path(), slot + 1);
+    // During a held rewind the recording still holds the updates stepped back over, so
+    // the way to the moment is its first updates.
+    m_recorder.keepPast(slot, moment.update);
+    if (moment.update > m_recorder.updates()) {
+        // Only in the update that leaves the level, which the recording does not hold.
+        std::cerr << "kestrelix: " << path << ": not written, the level is being left\n";
+        return;
+    }
+    savestatefile::Header header;
+    header.level = m_manager.getInitMessage(Id::kLevel);
+    header.character = m_manager.getInitMessage(Id::kVoltbot);
+    header.checksum = datachecksum::compute(header.level, header.character);
+    header.update = moment.update;
+    header.input = savestatefile::hex(m_recorder.digestOf(moment.update));
+    try {
+        // The first save to a slot of this recording makes its file; later ones replace it.
+        savestatefile::write(path, header, moment, m_slotFiles[index] == m_recorder.path());
+        m_slotFiles[index] = m_recorder.path();
+        std::cerr << "kestrelix: slot " << slot + 1 << " saved to " << path << '\n';
+    } catch (const LoadError& error) {
+        std::cerr << "kestrelix: " << error.what() << '\n';
+    }
+}
+
+void Workbench::onSlotRestoring(int slot) {
+    if (!m_recorder.isRecording() || m_recorder.returnToPast(slot)) {
+        return;
+    }
+    // Not a state this recording has passed through (a slot taken before it started): it
+    // could not replay what follows.
+    std::cerr << "kestrelix: " << m_recorder.path() << ": slot " << slot + 1
+              << " is not on the recorded way; the recording stops here\n";
+    stopRecording();
+}
+
+void Workbench::startFromSlot() {
+    m_fromPending = false;
+    const int slot = m_options.fromSlot - 1;
+    if (m_machine == nullptr || !m_machine->putSlot(slot, m_fromMoment)) {
+        throw LoadError(m_slotPath, "does not fit the level " +
+                                        std::string(m_manager.getInitMessage(Id::kLevel)));
+    }
+    m_slotUpdates[static_cast<std::size_t>(slot)] = m_fromMoment.update;
+    m_slotOnScript[static_cast<std::size_t>(slot)] = true;
+    // The keyboard's record is not used while watching; the script's cursor follows the
+    // cut to the slot's update.
+    Controls unused;
+    m_machine->restore(slot, unused);
 }
 
 void Workbench::onReloaded(const Controls& live) {
+    // The slots are gone with the old data.
+    m_slotOnScript.fill(false);
     if (m_recorder.isRecording()) {
         const std::string level = m_manager.getInitMessage(GameStateManager::InitMessageId::kLevel);
         const std::string character =
@@ -160,7 +274,8 @@ void Workbench::onReloaded(const Controls& live) {
 }
 
 void Workbench::onStateSwitched(const Controls& used) {
-    m_recorder.stop();
+    stopRecording();
+    m_slotOnScript.fill(false);
     m_watching = false;
     m_takeOverPending = false;
     m_inLevel = dynamic_cast<Level*>(m_manager.getCurrentState()) != nullptr;
@@ -174,6 +289,9 @@ void Workbench::onStateSwitched(const Controls& used) {
         m_watchedUpdates = 0;
         m_cursor = std::make_unique<InputScript::Cursor>(*m_script);
         m_pauseRequest = m_script->frameCount() == 0;
+        if (m_fromPending) {
+            startFromSlot();
+        }
         return;
     }
     if (m_armed) {
@@ -238,6 +356,12 @@ void Workbench::takeOver() {
     for (int update = 0; update < m_watchedUpdates; ++update) {
         m_recorder.record(replayed.next());
     }
+    // The slots saved while watching lie on the script's way.
+    for (int slot = 0; slot < TimeMachine::kSlotCount; ++slot) {
+        if (m_slotOnScript[static_cast<std::size_t>(slot)]) {
+            m_recorder.keepPast(slot, *m_script, m_slotUpdates[static_cast<std::size_t>(slot)]);
+        }
+    }
 }
 
 bool Workbench::takePauseRequest() {
@@ -261,6 +385,9 @@ const char* Workbench::titleChange(bool paused) {
     }
     if (m_watching) {
         m_title += " - watching " + m_options.playPath.filename().string();
+        if (m_options.fromSlot > 0) {
+            m_title += " from slot " + std::to_string(m_options.fromSlot);
+        }
     }
     if (m_fastForward) {
         m_title += " - \u00d74";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -31,18 +32,33 @@ class Workbench : public ToolKeyListener, public TimeMachine::Observer {
         std::filesystem::path playPath;
         // Where recordings without --record are written: the folder the game started in.
         std::filesystem::path startFolder;
+        // --from-slot: with --play, start from this slot's file (1 to 4) of the script.
+        int fromSlot = 0;
     };
 
     // Reads the script to watch (a LoadError if it is broken; a warning on stderr if the
     // data's checksum differs) and has the manager switch to its level at the first update.
+    // With fromSlot, also reads that slot's file: a LoadError unless it was saved on this
+    // data, in this level, on the way this script goes (savestatefile::Header).
     Workbench(GameStateManager& manager, Options options);
+    // Ends a recording in progress where the level stands.
     ~Workbench() override;
+
+    // The time machine the workbench observes (not owned, outlives the workbench; null:
+    // none). It must be given
+    // for --from-slot, and so that the updates a held rewind steps back are neither
+    // recorded nor taken from a watched script.
+    void setTimeMachine(TimeMachine* machine) { m_machine = machine; }
 
     void onToolKey(ToolKey key, bool down) override;
     // A restore or rewind cuts the recording back, so it always replays the run as it
     // stands; a reload goes on in the next numbered file, with the new data's checksum.
     void onTimelineCut(int update) override;
     void onReloaded(const Controls& live) override;
+    // While recording, a save also writes the slot beside the recording
+    // (savestatefile::pathFor) and keeps the way to it, which a restore puts back.
+    void onSlotSaved(int slot, const Savestate& moment) override;
+    void onSlotRestoring(int slot) override;
 
     // The main loop's questions, in the order it asks them each frame.
     int updatesThisFrame(bool stepping);
@@ -54,6 +70,10 @@ class Workbench : public ToolKeyListener, public TimeMachine::Observer {
     const char* titleChange(bool paused);
     int slowdown() const { return m_slowMotion ? kSlowMotionFactor : 1; }
     static constexpr bool kSteersEngine = true;
+
+    // Writes the last span and closes the recording; a recording stopped during a held
+    // rewind first goes back to where the rewind stands.
+    void stopRecording();
 
     bool isWatching() const { return m_watching; }
     bool isFastForwarding() const { return m_fastForward; }
@@ -70,8 +90,12 @@ class Workbench : public ToolKeyListener, public TimeMachine::Observer {
     void startRecording(const Controls& atStart);
     void takeOver();
     std::filesystem::path recordingBase();
+    bool isRewinding() const;
+    // Puts the level to the --from-slot state at the start of watching.
+    void startFromSlot();
 
     GameStateManager& m_manager;
+    TimeMachine* m_machine = nullptr;
     Options m_options;
     std::unique_ptr<InputScript> m_script;
     std::unique_ptr<InputScript::Cursor> m_cursor;
@@ -87,6 +111,15 @@ class Workbench : public ToolKeyListener, public TimeMachine::Observer {
     bool m_fastForward = false;
     bool m_slowMotion = false;
     Controls m_last;
+    // The --from-slot state and its file, until watching starts from it.
+    std::string m_slotPath;
+    Savestate m_fromMoment{};
+    bool m_fromPending = false;
+    // Per slot: the update saved at, and whether the way to it is the watched script's.
+    std::array<int, TimeMachine::kSlotCount> m_slotUpdates{};
+    std::array<bool, TimeMachine::kSlotCount> m_slotOnScript{};
+    // The recording each slot's file was last written for: a later save replaces it.
+    std::array<std::string, TimeMachine::kSlotCount> m_slotFiles;
     std::string m_autoPair;
     std::filesystem::path m_autoBase;
     // What the title shows; rebuilt only when one of these changes.

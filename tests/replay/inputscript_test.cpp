@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 #include "config/loaderror.h"
 #include "states/inputscript.h"
@@ -161,4 +162,30 @@ TEST(ScriptedControls, HeldAtStartPressedAgainAndTappedKeys) {
     EXPECT_FALSE(frames[3].jumpHeld || frames[3].jumpPressed);
     EXPECT_EQ(frames[3].dirX, Direction::kLeft);
     EXPECT_FALSE(frames[4].jumpReleased);
+}
+
+// A cursor put at any update, inside a span, at a boundary or past the end, goes on as one
+// that walked there frame by frame; the digest of a prefix tells two scripts apart exactly
+// where they part.
+TEST(ScriptedControls, SeekingGoesOnAsWalkingThereAndDigestsPartWhereScriptsDo) {
+    const InputScript script =
+        parse("held jump right\n3 right +jump\n1 left ^shoot\n5 left up\n2 -\n4 down shoot\n");
+    const int total = script.frameCount() + 3;
+    const std::vector<Controls> walked = script.toControls(total);
+    for (int at = 0; at <= total - 1; ++at) {
+        InputScript::Cursor cursor(script);
+        cursor.next();  // wherever it stood before
+        cursor.seek(at);
+        if (at > 0) {
+            EXPECT_TRUE(cursor.current() == walked[static_cast<std::size_t>(at - 1)]) << at;
+        }
+        for (int f = at; f < total; ++f) {
+            ASSERT_TRUE(cursor.next() == walked[static_cast<std::size_t>(f)]) << at << ", " << f;
+        }
+    }
+    const InputScript other =
+        parse("held jump right\n3 right +jump\n1 left ^shoot\n5 left\n2 -\n4 down shoot\n");
+    for (int frames = 0; frames <= total; ++frames) {
+        EXPECT_EQ(script.digestOf(frames) == other.digestOf(frames), frames <= 4) << frames;
+    }
 }

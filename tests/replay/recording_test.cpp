@@ -1,32 +1,40 @@
-// The proof that a recording replays exactly: the real engine, state manager, workbench
-// and main loop run headless on a fake clock, fed seeded random key events through SDL's
-// event queue; the recording they write is replayed with the replay tool's own code, and
-// its trace must equal the trace taken during the live run, column for column, update for
-// update.
+// The proof that a recording replays exactly: the real engine, state manager, time
+// machine, workbench and main loop run headless on a fake clock, fed seeded random key
+// events through SDL's event queue (rewinds, savestates and restores among them); the
+// recording they write is replayed with the replay tool's own code, and its trace must
+// equal the trace of the live run as it stands at the end (after every cut back), column
+// for column, update for update.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "config/loaderror.h"
 #include "engine/framepacer.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
 #include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
+#include "engine/timemachinekeys.h"
 #include "replaysession.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
 #include "states/inputscript.h"
 #include "states/level.h"
+#include "states/savestatefile.h"
+#include "states/timemachine.h"
 #include "states/workbench.h"
 #include "tracewriter.h"
 
@@ -64,10 +72,11 @@ enum class Start { kFirstFrame, kAfterReady, kFromMenu };
 
 constexpr SDL_Keycode kGameKeys[] = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_SPACE, SDLK_b};
 
-void pushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0) {
+void pushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0, Uint16 mod = KMOD_NONE) {
     SDL_Event event{};
     event.type = type;
     event.key.keysym.sym = key;
+    event.key.keysym.mod = mod;
     event.key.repeat = repeat;
     SDL_PushEvent(&event);
 }
@@ -82,36 +91,76 @@ struct Coverage {
     int heldAtStart = 0;
     int taps = 0;
     int bothArrows = 0;
+    int saves = 0;
+    int restores = 0;
+    int rewoundFrames = 0;
+    int stepsBack = 0;
+    int endedRewinding = 0;
 };
 
-// Forwards to the real manager and takes a trace row after each update and its draw.
+// Forwards to the time machine and takes a trace row after each update and its draw: the
+// row of the update the level stands at. Each step of a held rewind drops a row; the cuts
+// (TraceKeeper) drop the rows past them, as they cut the recording. Rows of updates a run
+// started past (--from-slot) stay empty.
 struct TracingManager {
+    TimeMachine& machine;
     GameStateManager& manager;
     std::vector<std::string> rows;
     int levelSwitches = 0;
     bool updated = false;
 
     void update(Controls controls) {
-        manager.update(controls);
+        machine.update(controls);
         updated = !controls.menuPressed;
     }
-    bool isQuitRequested() const { return manager.isQuitRequested(); }
+    bool isQuitRequested() const { return machine.isQuitRequested(); }
     void draw() {
-        manager.draw();
-        if (!updated) {
-            return;
-        }
+        machine.draw();
+        const bool wasUpdated = updated;
         updated = false;
         auto* level = dynamic_cast<Level*>(manager.getCurrentState());
-        if (level == nullptr) {
+        if (level == nullptr || machine.history().empty()) {
             return;
         }
         if (manager.getStateSwitches() != levelSwitches) {
             levelSwitches = manager.getStateSwitches();
             rows.clear();
         }
-        rows.push_back(
-            tracewriter::format(tracewriter::sample(static_cast<int>(rows.size()), *level)));
+        const auto at = static_cast<std::size_t>(machine.history().newest().update);
+        if (rows.size() > at + 1) {
+            rows.resize(at + 1);
+        }
+        if (wasUpdated && rows.size() <= at) {
+            rows.resize(at);
+            rows.push_back(tracewriter::format(tracewriter::sample(static_cast<int>(at), *level)));
+        }
+    }
+};
+
+// Stands between the time machine and the workbench: a restore brings back the trace of
+// the run up to the slot, as it was at the save.
+struct TraceKeeper : TimeMachine::Observer {
+    Workbench& bench;
+    TracingManager& tracing;
+    std::array<std::vector<std::string>, TimeMachine::kSlotCount> saved{};
+
+    TraceKeeper(Workbench& workbench, TracingManager& tracingManager)
+        : bench(workbench), tracing(tracingManager) {}
+    void onTimelineCut(int update) override {
+        auto& rows = tracing.rows;
+        rows.resize(std::min(rows.size(), static_cast<std::size_t>(update) + 1));
+        bench.onTimelineCut(update);
+    }
+    void onReloaded(const Controls& live) override { bench.onReloaded(live); }
+    void onSlotSaved(int slot, const Savestate& moment) override {
+        auto& rows = saved[static_cast<std::size_t>(slot)];
+        rows = tracing.rows;
+        rows.resize(std::min(rows.size(), static_cast<std::size_t>(moment.update) + 1));
+        bench.onSlotSaved(slot, moment);
+    }
+    void onSlotRestoring(int slot) override {
+        tracing.rows = saved[static_cast<std::size_t>(slot)];
+        bench.onSlotRestoring(slot);
     }
 };
 
@@ -122,10 +171,11 @@ struct TracingManager {
 class RandomPlayer {
   public:
     RandomPlayer(std::uint32_t seed, const InputScript& base, bool timingOnly, Start start,
-                 Coverage& coverage)
+                 bool timeTravel, Coverage& coverage)
         : m_random(seed),
           m_base(base),
           m_timingOnly(timingOnly),
+          m_timeTravel(timeTravel),
           m_start(start),
           m_coverage(coverage) {}
 
@@ -157,8 +207,16 @@ class RandomPlayer {
             return;
         }
         const bool quiet = m_start == Start::kAfterReady && updates < 145;
+        if (m_rewindLeft > 0 && --m_rewindLeft == 0) {
+            pushKey(SDL_KEYUP, SDLK_BACKSPACE);
+        }
         if (paused) {
             ++m_coverage.pausedFrames;
+            if (m_timeTravel && m_rewindLeft == 0 && chance(0.1)) {
+                pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+                pushKey(SDL_KEYUP, SDLK_BACKSPACE);
+                ++m_coverage.stepsBack;
+            }
             if (chance(0.3)) {
                 pushKey(SDL_KEYDOWN, SDLK_TAB);
                 ++m_coverage.steps;
@@ -179,6 +237,19 @@ class RandomPlayer {
     void end() {
         for (SDL_Keycode key : m_down) {
             pushKey(SDL_KEYUP, key);
+        }
+        // Now and then the game ends while the rewind key is still held: the recording
+        // then ends where the rewind stands.
+        if (m_rewindLeft == 0 && m_timeTravel && chance(0.2)) {
+            pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+            m_rewindLeft = 1;
+        }
+        if (m_rewindLeft > 0) {
+            if (chance(0.5)) {
+                pushKey(SDL_KEYUP, SDLK_BACKSPACE);
+            } else {
+                ++m_coverage.endedRewinding;
+            }
         }
         if (m_fast) {
             pushKey(SDL_KEYUP, SDLK_F6);
@@ -252,11 +323,37 @@ class RandomPlayer {
         if (chance(0.005)) {
             pushKey(SDL_KEYDOWN, SDLK_F7);
         }
+        if (m_timeTravel) {
+            travel();
+        }
+    }
+
+    // Rewinds held for a while, saves to a slot and restores of one, with keys changing
+    // meanwhile as a player's do.
+    void travel() {
+        if (m_rewindLeft > 0) {
+            ++m_coverage.rewoundFrames;
+        } else if (chance(0.006)) {
+            pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+            m_rewindLeft = pick(1, 90);
+        }
+        const int slot = pick(0, TimeMachine::kSlotCount - 1);
+        if (chance(0.006)) {
+            pushKey(SDL_KEYDOWN, SDLK_F1 + slot);
+            pushKey(SDL_KEYUP, SDLK_F1 + slot);
+            ++m_coverage.saves;
+        } else if (chance(0.004)) {
+            pushKey(SDL_KEYDOWN, SDLK_F1 + slot, 0, KMOD_LSHIFT);
+            pushKey(SDL_KEYUP, SDLK_F1 + slot, 0, KMOD_LSHIFT);
+            ++m_coverage.restores;
+        }
     }
 
     std::mt19937 m_random;
     const InputScript& m_base;
     bool m_timingOnly;
+    bool m_timeTravel;
+    int m_rewindLeft = 0;
     InputScript::Cursor m_baseCursor{m_base};
     int m_baseLength = m_base.frameCount();
     int m_baseUpdates = 0;
@@ -277,6 +374,7 @@ struct GameRun {
     bool pausedAtEnd = false;
     std::string recording;
     int unwritable = 0;
+    std::string title;
 };
 
 struct RunSetup {
@@ -284,6 +382,9 @@ struct RunSetup {
     const InputScript* level = nullptr;  // start straight in this script's level
     std::function<void()> beforeStart = [] {};
     std::function<bool(int frame, int updates, GameEngine&, GameStateManager&)> onFrame;
+    // Looks at the tools after each presented frame.
+    std::function<void(const Workbench&, const TimeMachine&)> inspect = [](const Workbench&,
+                                                                           const TimeMachine&) {};
 };
 
 GameRun runGame(const RunSetup& setup) {
@@ -292,14 +393,20 @@ GameRun runGame(const RunSetup& setup) {
     GameRun run;
     {
         GameStateManager manager;
+        TimeMachine machine(manager);
+        TimeMachineKeys keys(machine, engine);
+        engine.setKeyHandler(&keys);
         Workbench bench(manager, setup.options);
         engine.setToolKeyListener(&bench);
+        bench.setTimeMachine(&machine);
         if (setup.level != nullptr) {
             manager.setInitMessage(Id::kLevel, setup.level->level().c_str());
             manager.setInitMessage(Id::kVoltbot, setup.level->character().c_str());
             manager.setNextState();
         }
-        TracingManager tracing{manager, {}, 0, false};
+        TracingManager tracing{machine, manager, {}, 0, false};
+        TraceKeeper keeper(bench, tracing);
+        machine.setObserver(&keeper);
 
         // The fake clock: a frame's pacing wait jumps straight to its deadline, and that is
         // when the keys of the next frame arrive.
@@ -313,6 +420,7 @@ GameRun runGame(const RunSetup& setup) {
                              if (ended) {
                                  return;
                              }
+                             setup.inspect(bench, machine);
                              ++frame;
                              const int updates =
                                  std::max(static_cast<int>(tracing.rows.size()) - 1, 0);
@@ -326,6 +434,8 @@ GameRun runGame(const RunSetup& setup) {
         setup.beforeStart();
         EXPECT_EQ(runMainLoop(engine, tracing, pacer, bench, NothingAfterFrame{}), 0);
         engine.setToolKeyListener(nullptr);
+        engine.setKeyHandler(nullptr);
+        run.title = engine.getTitle();
 
         run.trace = std::move(tracing.rows);
         run.pausedAtEnd = engine.isPaused();
@@ -333,7 +443,8 @@ GameRun runGame(const RunSetup& setup) {
         SDL_RenderReadPixels(engine.renderer(), nullptr, SDL_PIXELFORMAT_ARGB8888,
                              run.picture.data(), 256 * 4);
         run.recording = bench.recorder().path();
-        bench.recorder().stop();
+        bench.stopRecording();
+        machine.setObserver(nullptr);
         run.unwritable = bench.recorder().unwritable();
     }
     ServiceLocator::provideVideoService(nullptr);
@@ -345,9 +456,9 @@ InputScript baseScript(const std::string& name) {
 }
 
 GameRun playLive(std::uint32_t seed, const Base& base, Start start,
-                 const std::filesystem::path& folder, Coverage& coverage) {
+                 const std::filesystem::path& folder, Coverage& coverage, bool timeTravel = false) {
     const InputScript script = baseScript(base.script);
-    RandomPlayer player(seed, script, base.timingOnly, start, coverage);
+    RandomPlayer player(seed, script, base.timingOnly, start, timeTravel, coverage);
     RunSetup setup;
     setup.options.recordPath = folder / "live.txt";
     setup.options.startFolder = folder;
@@ -361,6 +472,19 @@ GameRun playLive(std::uint32_t seed, const Base& base, Start start,
         const bool menu = dynamic_cast<Level*>(manager.getCurrentState()) == nullptr;
         player.nextFrame(frame, updates, engine.isPaused(), menu);
         return true;
+    };
+    // Outside a held rewind the recording holds exactly the updates the level stands at;
+    // during one, the updates it steps back are not recorded (the cut follows at its end).
+    setup.inspect = [](const Workbench& bench, const TimeMachine& machine) {
+        auto& recorder = const_cast<Workbench&>(bench).recorder();
+        if (recorder.isRecording() && machine.level() != nullptr) {
+            const int at = machine.history().newest().update;
+            if (machine.isRewinding()) {
+                ASSERT_GE(recorder.updates(), at);
+            } else {
+                ASSERT_EQ(recorder.updates(), at);
+            }
+        }
     };
     GameRun run = runGame(setup);
 
@@ -422,7 +546,8 @@ TEST_P(RecordingReplaysExactly, RandomStreamsOnTheShippedLevels) {
                             : stream % 3 == 1                 ? Start::kAfterReady
                             : base.script == kBases[0].script ? Start::kFromMenu
                                                               : Start::kFirstFrame;
-        const GameRun live = playLive(seed, base, start, folder, coverage);
+        // Three streams in four also travel in time.
+        const GameRun live = playLive(seed, base, start, folder, coverage, stream % 4 != 0);
         ASSERT_FALSE(live.recording.empty()) << "seed " << seed;
         ASSERT_EQ(live.unwritable, 0) << "seed " << seed;
         const std::vector<std::string> replayed = replayRecording(live.recording);
@@ -432,13 +557,18 @@ TEST_P(RecordingReplaysExactly, RandomStreamsOnTheShippedLevels) {
                 << "seed " << seed << ", " << base.script << ", update " << i << ", recording "
                 << live.recording;
         }
-        std::filesystem::remove(live.recording);
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            std::filesystem::remove(entry.path());
+        }
     }
     // The cases the streams are meant to cover did occur.
     std::cout << "restarts " << coverage.restarts << ", scroll frames " << coverage.scrolls
               << ", paused frames " << coverage.pausedFrames << ", steps " << coverage.steps
               << ", taps " << coverage.taps << ", both arrows " << coverage.bothArrows
-              << ", held at start " << coverage.heldAtStart << '\n';
+              << ", held at start " << coverage.heldAtStart << ", saves " << coverage.saves
+              << ", restores " << coverage.restores << ", rewound frames " << coverage.rewoundFrames
+              << ", steps back " << coverage.stepsBack << ", ended rewinding "
+              << coverage.endedRewinding << '\n';
     if (streams >= 20) {
         EXPECT_GT(coverage.restarts, 0);
         EXPECT_GT(coverage.scrolls, 0);
@@ -446,6 +576,13 @@ TEST_P(RecordingReplaysExactly, RandomStreamsOnTheShippedLevels) {
         EXPECT_GT(coverage.taps, 0);
         EXPECT_GT(coverage.bothArrows, 0);
         EXPECT_GT(coverage.heldAtStart, 0);
+        EXPECT_GT(coverage.saves, 0);
+        EXPECT_GT(coverage.restores, 0);
+        EXPECT_GT(coverage.rewoundFrames, 0);
+        EXPECT_GT(coverage.stepsBack, 0);
+    }
+    if (streams >= 100) {
+        EXPECT_GT(coverage.endedRewinding, 0);
     }
 }
 
@@ -575,4 +712,125 @@ TEST(RecordingKey, RestartsTheLevelAndNumbersEachNewFile) {
     const InputScript second = InputScript::parseFile(run.recording);
     EXPECT_EQ(second.heldAtStart(), std::vector<InputScript::Key>{InputScript::Key::kShoot});
     EXPECT_EQ(replayRecording(run.recording), run.trace);
+}
+
+// A slot saved while recording goes beside the recording (a later save to it replaces
+// the file); --play with --from-slot starts at it and plays the script on from its
+// update: every frame from there is the live run's (a rewind while watching included),
+// and the title says where it started.
+// A slot file that does not belong to the script is refused, saying why.
+TEST(ResumingFromASlot, PlaysTheRecordingOnFromTheSlotsUpdate) {
+    const ScratchDir scratch;
+    const InDataFolder data;
+    const InputScript script = baseScript(kBases[0].script);
+    Coverage coverage;
+    RandomPlayer player(5, script, false, Start::kFirstFrame, false, coverage);
+    RunSetup live;
+    live.options.recordPath = scratch.path() / "run.txt";
+    live.options.startFolder = scratch.path();
+    live.level = &script;
+    // Not this recording's: a save to slot 1 leaves it alone.
+    std::ofstream(scratch.path() / "run.slot1.txt") << "not ours\n";
+    // Saves at 120 and 150 (or just after, when fast-forwarded), then a rewind of ten
+    // frames (at most 40 updates) from 200, which stops above 150.
+    std::vector<int> saves = {120, 150};
+    int rewindFrom = 0;
+    live.onFrame = [&](int frame, int updates, GameEngine& engine, GameStateManager&) {
+        if (!saves.empty() && updates >= saves.front()) {
+            for (SDL_Keycode key : {SDLK_F1, SDLK_F2}) {
+                pushKey(SDL_KEYDOWN, key);
+                pushKey(SDL_KEYUP, key);
+            }
+            saves.erase(saves.begin());
+        }
+        if (rewindFrom == 0 && updates >= 200) {
+            pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+            rewindFrom = frame;
+        } else if (rewindFrom > 0 && frame == rewindFrom + 10) {
+            pushKey(SDL_KEYUP, SDLK_BACKSPACE);
+        }
+        if (updates >= 330) {
+            player.end();
+            return false;
+        }
+        player.nextFrame(frame, updates, engine.isPaused(), false);
+        return true;
+    };
+    const GameRun recorded = runGame(live);
+    const std::string slotFile = (scratch.path() / "run.slot2.txt").string();
+    savestatefile::Header header;
+    const int saved = savestatefile::read(slotFile, header).update;
+    ASSERT_GE(saved, 150);
+    ASSERT_LT(saved, 160);
+    EXPECT_EQ(header.level, "Sablex");
+    std::ifstream other(scratch.path() / "run.slot1.txt");
+    EXPECT_EQ(
+        std::string((std::istreambuf_iterator<char>(other)), std::istreambuf_iterator<char>()),
+        "not ours\n");
+    EXPECT_EQ(replayRecording(recorded.recording), recorded.trace);
+
+    RunSetup watch;
+    watch.options.playPath = recorded.recording;
+    watch.options.fromSlot = 2;
+    watch.options.startFolder = scratch.path();
+    std::string title;
+    int pausedFrames = 0;
+    // Rewinding while watching: the script goes on from where the rewind stops.
+    int rewoundAt = 0;
+    watch.onFrame = [&](int frame, int updates, GameEngine& engine, GameStateManager&) {
+        if (frame == 5) {
+            title = engine.getTitle();
+        }
+        if (rewoundAt == 0 && updates >= 250) {
+            pushKey(SDL_KEYDOWN, SDLK_BACKSPACE);
+            rewoundAt = frame;
+        } else if (rewoundAt > 0 && frame == rewoundAt + 20) {
+            pushKey(SDL_KEYUP, SDLK_BACKSPACE);
+        }
+        pausedFrames += engine.isPaused() ? 1 : 0;
+        return pausedFrames < 3 && updates < 1000;
+    };
+    const GameRun resumed = runGame(watch);
+    EXPECT_EQ(title, "Kestrelix - watching run.txt from slot 2");
+    ASSERT_EQ(resumed.trace.size(), recorded.trace.size());
+    for (auto i = static_cast<std::size_t>(saved) + 1; i < recorded.trace.size(); ++i) {
+        ASSERT_EQ(resumed.trace[i], recorded.trace[i]) << "update " << i;
+    }
+    EXPECT_EQ(resumed.picture, recorded.picture);
+
+    // What is wrong with a slot file, each a copy of the good one with one line changed.
+    std::ifstream in(slotFile);
+    const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string checksum = good.substr(good.find("checksum ") + 9, 16);
+    const std::string input = good.substr(good.find("input ") + 6, 16);
+    const struct {
+        std::string from;
+        std::string to;
+        std::string problem;
+    } cases[] = {
+        {"checksum " + checksum, "checksum 0123456789abcdef",
+         "saved on data with checksum 0123456789abcdef, the data here gives " + checksum},
+        {"input " + input, "input 0000000000000000",
+         "input 0000000000000000 is not " + recorded.recording + "'s up to update " +
+             std::to_string(saved) + " (the recording went another way since)"},
+        {"character voltbot1", "character voltbot2",
+         "saved in Sablex with voltbot2, the script plays Sablex with voltbot1"},
+        {"level Sablex", "levels Sablex", "expected a \"level\" line, found \"levels Sablex\""},
+    };
+    NullVideo video;
+    ScopedVideo installed(&video);
+    GameStateManager manager;
+    for (const auto& c : cases) {
+        std::string edited = good;
+        edited.replace(edited.find(c.from), c.from.size(), c.to);
+        std::ofstream(slotFile, std::ios::trunc) << edited;
+        try {
+            Workbench bench(manager, watch.options);
+            ADD_FAILURE() << "accepted: " << c.problem;
+        } catch (const LoadError& error) {
+            EXPECT_EQ(std::string(error.what()), slotFile + ": " + c.problem);
+        }
+    }
+    watch.options.fromSlot = 3;
+    EXPECT_THROW(Workbench(manager, watch.options), LoadError) << "no slot 3 was saved";
 }

@@ -363,7 +363,8 @@ TEST(SavestateFile, RoundTripsAndRefusesBrokenFiles) {
         session.frame(c);
     }
     ASSERT_TRUE(session.machine.save(0));
-    const savestatefile::Header header{"Sablex", "voltbot1", "0123456789abcdef"};
+    const savestatefile::Header header{"Sablex", "voltbot1", "0123456789abcdef", 300,
+                                       "fedcba9876543210"};
     savestatefile::write("slot1.state", header, session.machine.slot(0));
     savestatefile::Header read;
     const Savestate back = savestatefile::read("slot1.state", read);
@@ -371,6 +372,8 @@ TEST(SavestateFile, RoundTripsAndRefusesBrokenFiles) {
     EXPECT_EQ(read.level, "Sablex");
     EXPECT_EQ(read.character, "voltbot1");
     EXPECT_EQ(read.checksum, "0123456789abcdef");
+    EXPECT_EQ(read.update, 300);
+    EXPECT_EQ(read.input, "fedcba9876543210");
     ASSERT_TRUE(session.machine.putSlot(3, back));
 
     std::ifstream in("slot1.state");
@@ -382,7 +385,8 @@ TEST(SavestateFile, RoundTripsAndRefusesBrokenFiles) {
         edited.replace(edited.find(from), from.size(), to);
         return edited;
     };
-    const std::string words = "words " + std::to_string(sizeof(Savestate) / 4) + "\n";
+    const std::string count = std::to_string(sizeof(Savestate) / 4);
+    const std::string words = "words " + count + "\n";
     const struct {
         std::string file;
         std::string problem;
@@ -391,13 +395,19 @@ TEST(SavestateFile, RoundTripsAndRefusesBrokenFiles) {
         {replaced("level Sablex", "levels Sablex"),
          "slot1.state: expected a \"level\" line, found \"levels Sablex\""},
         {replaced(words, "words 12\n"),
-         "slot1.state: words 12 is not 61 (a savestate of another version of the game)"},
+         "slot1.state: words 12 is not " + count + " (a savestate of another version of the game)"},
+        {replaced("update 300", "update 3x0"),
+         "slot1.state: update \"3x0\" is not a number of updates"},
+        {replaced("update 300", "update 299"),
+         "slot1.state: update 299 is not the state's own (300)"},
+        {replaced("\ninput ", "\ninputs "),
+         "slot1.state: expected a \"input\" line, found \"inputs fedcba9876543210\""},
         {replaced(words, words + "1x "), "slot1.state: word 1 \"1x\" is not a 32-bit number"},
         {replaced(words, words + "4294967296 "),
          "slot1.state: word 1 \"4294967296\" is not a 32-bit number"},
         {good.substr(0, good.find(words) + words.size()) + "0 0 0",
-         "slot1.state: ends after 3 of 61 words"},
-        {good + "7\n", "slot1.state: has more than 61 words (\"7\")"},
+         "slot1.state: ends after 3 of " + count + " words"},
+        {good + "7\n", "slot1.state: has more than " + count + " words (\"7\")"},
     };
     for (const auto& c : broken) {
         std::ofstream("slot1.state", std::ios::trunc) << c.file;
@@ -424,6 +434,7 @@ TEST(SavestateFile, RoundTripsAndRefusesBrokenFiles) {
     EXPECT_TRUE(refused([](Savestate& m) { m.level.player.bullets[1].active = 2; }));
     EXPECT_TRUE(refused([](Savestate& m) { m.level.player.x = 1 << 30; }));
     EXPECT_TRUE(refused([](Savestate& m) { m.dirX = 7; }));
+    EXPECT_TRUE(refused([](Savestate& m) { m.held = 4; }));
     EXPECT_FALSE(session.machine.hasSlot(2));
 }
 
