@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs the whole
-# test suite and the web build's browser test; then builds again with AddressSanitizer
-# and UndefinedBehaviorSanitizer and runs the same tests.
+# test suite, the lint checks (scripts/lint.sh: clang-format, clang-tidy) and the web
+# build's browser test; then builds again with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs the same tests.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh --web
@@ -12,6 +13,7 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure -j"$jobs")
+scripts/lint.sh build-test
 
 # The web build in headless Chromium, against the desktop pictures of build-test.
 web/test.sh build-test

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "barecopies.h"
-#include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "engine/framepacer.h"
+#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "pacedframes.h"
 #include "states/gamestatemanager.h"
@@ -32,7 +32,7 @@ struct FrameCopies {
 };
 
 // Notes every clear and screen copy in output pixels, frame by frame; draws nothing.
-class FrameCountingVideo : public HeadlessVideo {
+class FrameCountingVideo : public NullVideo {
   public:
     explicit FrameCountingVideo(int multiplier) : m_multiplier(multiplier) {}
 

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "benchlevel.h"
-#include "common/headlessvideo.h"
+#include "engine/nullvideo.h"
 #include "states/level.h"
 #include "sweeprun.h"
 
@@ -25,7 +25,7 @@ InputScript sweepScript() {
 void BM_SweepRun(benchmark::State& state) {
     const std::string level = benchlevel::kLevels[state.range(0)];
     const InputScript script = sweepScript();
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     for (auto _ : state) {
         benchmark::DoNotOptimize(measureRun(level, "voltbot1", script, kFrames));
@@ -37,7 +37,7 @@ void BM_SweepRun(benchmark::State& state) {
 void BM_BareUpdates(benchmark::State& state) {
     const std::string level = benchlevel::kLevels[state.range(0)];
     const std::vector<Controls> input = sweepScript().toControls(kFrames);
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
     for (auto _ : state) {

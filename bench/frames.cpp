@@ -19,10 +19,10 @@
 
 #include "barecopies.h"
 #include "benchlevel.h"
-#include "common/headlessvideo.h"
 #include "countingvideo.h"
 #include "engine/gameengine.h"
 #include "engine/mixeraudio.h"
+#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "states/level.h"
 #include "states/recorder.h"
@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
     const int multiplier = argc > 4 ? std::atoi(argv[4]) : 1;
 
     if (mode == "update" || mode == "record") {
-        HeadlessVideo video;
+        NullVideo video;
         ServiceLocator::provideVideoService(&video);
         const std::filesystem::path scratch =
             std::filesystem::temp_directory_path() / "kestrelix-bench-record.txt";
@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
     }
     if (mode == "sound") {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
-        HeadlessVideo video;
+        NullVideo video;
         ServiceLocator::provideVideoService(&video);
         long long mixedBytes = 0;
         {

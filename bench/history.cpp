@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "benchlevel.h"
-#include "common/headlessvideo.h"
+#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "states/gamestatemanager.h"
 #include "states/timemachine.h"
@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const std::string mode = argv[1];
-    HeadlessVideo video;
+    NullVideo video;
     ServiceLocator::provideVideoService(&video);
     if (mode == "memory") {
         const std::string level = argc > 2 ? argv[2] : "Sablex";

@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::CheckingVideo video;
     video.setImageSize("tiles.bmp", 48, 16);
-    const fuzz::ProvidedVideo provided(&video);
+    const ScopedVideo provided(&video);
     {
         std::unique_ptr<GameStateManager> manager;
         std::unique_ptr<Level> level;

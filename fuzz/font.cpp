@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::workDir();
     fuzz::writeFile("font.ini", data, size);
     fuzz::CheckingVideo video;
-    const fuzz::ProvidedVideo provided(&video);
+    const ScopedVideo provided(&video);
     try {
         Font font("font.ini");
         if (font.m_characterWidth < 0 || font.m_characterHeight < 0) {

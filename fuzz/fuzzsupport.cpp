@@ -226,14 +226,6 @@ void CheckingVideo::unloadBitmap(Bitmap& bitmap) {
     --m_liveCount;
 }
 
-ProvidedVideo::ProvidedVideo(VideoService* service) {
-    ServiceLocator::provideVideoService(service);
-}
-
-ProvidedVideo::~ProvidedVideo() {
-    ServiceLocator::provideVideoService(nullptr);
-}
-
 std::uint64_t Random::next() {
     m_state ^= m_state >> 12;
     m_state ^= m_state << 25;

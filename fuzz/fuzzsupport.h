@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/scopedvideo.h"
 #include "engine/videoservice.h"
 
 class LoadError;
@@ -84,15 +85,6 @@ class CheckingVideo : public VideoService {
     long long m_clears = 0;
     long long m_outsideCopies = 0;
     std::uint64_t m_drawHash = 1469598103934665603ULL;
-};
-
-// Installs a service in the ServiceLocator for a scope.
-class ProvidedVideo {
-  public:
-    explicit ProvidedVideo(VideoService* service);
-    ~ProvidedVideo();
-    ProvidedVideo(const ProvidedVideo&) = delete;
-    ProvidedVideo& operator=(const ProvidedVideo&) = delete;
 };
 
 // A small deterministic generator (xorshift64*), the same in every build and library.

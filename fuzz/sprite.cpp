@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::workDir();
     fuzz::writeFile("sprite.ini", data, size);
     fuzz::CheckingVideo video;
-    const fuzz::ProvidedVideo provided(&video);
+    const ScopedVideo provided(&video);
     const IniDictionary dictionary("sprite.ini");
     try {
         Sprite sprite(const_cast<IniDictionary&>(dictionary));

@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     video.setStrictRects(true);
     const int pictures = size >= 5 && data[4] > 1 ? data[4] - 1 : 1;
     video.setImageSize("tiles.bmp", pictures * 16, 16);
-    const fuzz::ProvidedVideo provided(&video);
+    const ScopedVideo provided(&video);
 
     IniDictionary levels("levels.ini");
     try {

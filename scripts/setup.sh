@@ -7,8 +7,10 @@ set -euo pipefail
 
 # tiled: the map editor whose own tools (tiled --export-map, tmxrasterizer) check the
 # level export; pugixml and zlib read its maps; SDL2_image also reads its PNG pictures.
+# clang-format and clang-tidy: the lint checks of scripts/lint.sh.
 packages=(cmake g++ make libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libgtest-dev
-    desktop-file-utils appstream libpugixml-dev zlib1g-dev tiled)
+    desktop-file-utils appstream libpugixml-dev zlib1g-dev tiled
+    clang-format clang-tidy)
 case "${1:-}" in
 "") ;;
 --web)

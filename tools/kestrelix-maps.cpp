@@ -63,7 +63,7 @@ void writeText(const fs::path& path, const std::string& text) {
 std::string takeDataOption(std::vector<std::string>& args) {
     for (std::size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == "--data") {
-            const std::string value = args[i + 1];
+            std::string value = args[i + 1];
             args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
                        args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
             return value;

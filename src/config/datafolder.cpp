@@ -114,7 +114,7 @@ std::string DataFolder::find(const Places& places) {
 
 std::string DataFolder::enter(const std::string& dataOption) {
     startFolder();  // remember it before leaving
-    const std::string folder = find(placesOf(dataOption));
+    std::string folder = find(placesOf(dataOption));
     std::error_code error;
     fs::current_path(folder, error);
     if (error) {

@@ -52,7 +52,7 @@ BmpFile::BmpFile(const char* path, int pixelMultiplier) : m_path(path) {
     if (got < 2 || header[0] != 'B' || header[1] != 'M') {
         throw LoadError(path, "is not a BMP file (it does not start with \"BM\")");
     }
-    if (got < static_cast<long long>(kFileHeaderSize + 4)) {
+    if (got < static_cast<long long>(kFileHeaderSize) + 4) {
         throw LoadError(path, "is too short for its headers");
     }
     m_pixelOffset = readLe32(header + 10);
@@ -61,7 +61,7 @@ BmpFile::BmpFile(const char* path, int pixelMultiplier) : m_path(path) {
         throw LoadError(path, "has an unknown header size of " + std::to_string(m_infoSize));
     }
     if (static_cast<long long>(kFileHeaderSize) + m_infoSize > m_fileSize ||
-        got < static_cast<long long>(kFileHeaderSize + std::min(m_infoSize, kInfoHeaderSize))) {
+        got < static_cast<long long>(kFileHeaderSize) + std::min(m_infoSize, kInfoHeaderSize)) {
         throw LoadError(path, "is too short for its headers");
     }
 
@@ -93,10 +93,10 @@ BmpFile::BmpFile(const char* path, int pixelMultiplier) : m_path(path) {
     }
     const long long enlargedPixels = width * rows * pixelMultiplier * pixelMultiplier;
     if (enlargedPixels > kMaxEnlargedPixels) {
-        throw LoadError(path, "would take " + std::to_string(enlargedPixels * 4 / (1024 * 1024)) +
+        throw LoadError(path, "would take " + std::to_string(enlargedPixels * 4 / (1024LL * 1024)) +
                                   " MB when enlarged " + std::to_string(pixelMultiplier) +
                                   " times, more than " +
-                                  std::to_string(kMaxEnlargedPixels * 4 / (1024 * 1024)) + " MB");
+                                  std::to_string(kMaxEnlargedPixels * 4 / (1024LL * 1024)) + " MB");
     }
     const std::uint32_t bits = m_bitsPerPixel;
     // SDL reads no 2-bit pictures.

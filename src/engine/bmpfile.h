@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "world/rect.h"
+#include "engine/rect.h"
 
 // The one check of a BMP file's headers, shared by the engine and every tool: it reads
 // the headers, compares them with the file's real size and the limits below, and refuses

@@ -244,17 +244,19 @@ SDL_Surface* GameEngine::enlarge(SDL_Surface* source) const {
     SDL_LockSurface(source);
     SDL_LockSurface(enlarged);
     for (int y = 0; y < source->h; ++y) {
-        const Uint8* sourceRow = static_cast<const Uint8*>(source->pixels) + y * source->pitch;
+        const Uint8* sourceRow = static_cast<const Uint8*>(source->pixels) +
+                                 static_cast<std::ptrdiff_t>(y) * source->pitch;
         Uint8* out = row.data();
         for (int x = 0; x < source->w; ++x) {
             for (int copy = 0; copy < m; ++copy) {
-                std::memcpy(out, sourceRow + x * bytesPerPixel, bytesPerPixel);
+                std::memcpy(out, sourceRow + static_cast<std::ptrdiff_t>(x) * bytesPerPixel,
+                            bytesPerPixel);
                 out += bytesPerPixel;
             }
         }
         for (int copy = 0; copy < m; ++copy) {
-            Uint8* target =
-                static_cast<Uint8*>(enlarged->pixels) + (y * m + copy) * enlarged->pitch;
+            Uint8* target = static_cast<Uint8*>(enlarged->pixels) +
+                            static_cast<std::ptrdiff_t>(y * m + copy) * enlarged->pitch;
             std::memcpy(target, row.data(), row.size());
         }
     }

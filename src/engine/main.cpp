@@ -63,7 +63,7 @@ std::string characterFile(const CommandLine& commandLine, const char* option, co
     if (given.empty()) {
         return given;
     }
-    const std::string own = DataFolder::fromStartFolder(given);
+    std::string own = DataFolder::fromStartFolder(given);
     if (std::ifstream(own)) {
         return own;
     }

@@ -6,7 +6,8 @@
 #include "engine/audioservice.h"
 
 struct Mix_Chunk;
-typedef struct _Mix_Music Mix_Music;
+// SDL_mixer's own name for its music type, declared here so that SDL stays out of the header.
+typedef struct _Mix_Music Mix_Music;  // NOLINT(bugprone-reserved-identifier)
 
 // The audio service on SDL_mixer. It opens the output after the window, and only when SDL
 // reports an output device; without one, or when opening fails, the game is silent and

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "world/rect.h"
+#include "engine/rect.h"
 
 struct SDL_Texture;
 

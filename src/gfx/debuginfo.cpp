@@ -2,20 +2,9 @@
 
 #include <cstdint>
 
-#include "player/fixedpoint.h"
+#include "engine/fixedpoint.h"
 
 namespace {
-
-// Division by 256 rounding toward minus infinity, what an arithmetic shift right by 8
-// gives. Written as a division because shifting a negative int right is only
-// implementation-defined before C++20.
-int floorDiv256(int v) {
-    int quotient = v / 256;
-    if (v % 256 != 0 && v < 0) {
-        --quotient;
-    }
-    return quotient;
-}
 
 // Byte n (0 = lowest) of a value's two's-complement bits, as 0..255.
 int byteOf(int v, int n) {
@@ -32,7 +21,8 @@ void DebugInfo::draw(int xPosition, int yPosition, int xSpeed, int ySpeed, int l
     m_font.drawNumberOnScreen(byteOf(xPosition, 0), 40, 8, 3);
 
     // Wrapped to the screen height, so the row reads as the y on the current screen.
-    m_font.drawNumberOnScreen(floorDiv256(yPosition) % 240, 8, 16, 3);
+    m_font.drawNumberOnScreen(
+        static_cast<int>(fixedpoint::floorDiv(yPosition, fixedpoint::kOne) % 240), 8, 16, 3);
     m_font.drawNumberOnScreen(byteOf(yPosition, 0), 40, 16, 3);
 
     m_font.drawNumberOnScreen(fixedpoint::pixel(xSpeed), 16, 24, 2);

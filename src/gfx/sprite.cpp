@@ -6,6 +6,7 @@
 
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "engine/bitmapguard.h"
 #include "engine/servicelocator.h"
 
 namespace {
@@ -79,20 +80,14 @@ Sprite::Sprite(IniDictionary& dictionary) {
 
     m_spritesheets.resize(static_cast<std::size_t>(m_spritesheetsAmount));
     VideoService* video = ServiceLocator::getVideoService();
-    int loaded = 0;
-    try {
-        for (; loaded < m_spritesheetsAmount; ++loaded) {
-            std::snprintf(key, sizeof key, "spritesheet%d", loaded);
-            video->loadBitmap(m_spritesheets[static_cast<std::size_t>(loaded)],
-                              dictionary.getCStringValue(key, "Spritesheets", "empty"));
-        }
-    } catch (...) {
-        // The destructor does not run for a half-built sprite: release what is loaded.
-        for (int i = 0; i < loaded; ++i) {
-            video->unloadBitmap(m_spritesheets[static_cast<std::size_t>(i)]);
-        }
-        throw;
+    BitmapGuard guard;
+    for (int i = 0; i < m_spritesheetsAmount; ++i) {
+        Bitmap& sheet = m_spritesheets[static_cast<std::size_t>(i)];
+        std::snprintf(key, sizeof key, "spritesheet%d", i);
+        video->loadBitmap(sheet, dictionary.getCStringValue(key, "Spritesheets", "empty"));
+        guard.watch(sheet);
     }
+    guard.dismiss();
 }
 
 Sprite::~Sprite() {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/rect.h"
 #include "engine/videoservice.h"
-#include "world/rect.h"
 
 class IniDictionary;
 

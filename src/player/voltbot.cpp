@@ -4,9 +4,9 @@
 
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "engine/fixedpoint.h"
 #include "engine/servicelocator.h"
 #include "gfx/sprite.h"
-#include "player/fixedpoint.h"
 #include "states/level.h"
 #include "world/camera.h"
 

@@ -6,13 +6,13 @@
 
 #include "engine/controls.h"
 #include "engine/direction.h"
+#include "engine/rect.h"
 #include "engine/videoservice.h"
 #include "gfx/debuginfo.h"
 #include "gfx/sprite.h"
 #include "world/bullet.h"
 #include "world/collider.h"
 #include "world/map.h"
-#include "world/rect.h"
 
 class Camera;
 class IniDictionary;

@@ -6,6 +6,7 @@
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "config/loadwarnings.h"
+#include "engine/bitmapguard.h"
 #include "engine/servicelocator.h"
 #include "gfx/font.h"
 #include "player/voltbot.h"
@@ -48,48 +49,46 @@ Level::Level(const std::string& levelName, const std::string& characterPath)
     }
     const std::string readyMessage = levels.getCStringValue("readyMessage", "Common", "empty");
 
-    try {
-        createReadyBitmap(readyMessage);
-        m_map = std::make_unique<Map>(levelName.c_str(), levels);
+    // The ready message is made first; the guard releases it if anything after is refused.
+    BitmapGuard guard;
+    guard.watch(m_readyBitmap);
+    createReadyBitmap(readyMessage);
+    m_map = std::make_unique<Map>(levelName.c_str(), levels);
 
-        IniDictionary character(characterPath.c_str(), IniDictionary::kRequired);
-        // ready may be 0: the first ready phase is then skipped (and the one after a
-        // restart lasts one frame). Below that it would never end.
-        m_readyDuration = character.getIntValue("ready", "Durations", 0);
-        if (m_readyDuration < 0) {
-            LoadWarnings::warn(character.path(),
-                               character.describe("ready", "Durations") + " is negative, using 1");
-            m_readyDuration = 1;
-        }
-        m_readyBlinkInterval = atLeastOneFrame(character, "displayInterval", "ReadyMessage");
-        m_scrollingDuration = atLeastOneFrame(character, "scrolling", "Durations");
-        m_beforeScrollingDuration = character.getIntValue("beforeScrolling", "Durations", 0);
-        m_afterScrollingDuration = atLeastOneFrame(character, "afterScrolling", "Durations");
-        m_scrollSpeed = character.getIntValue("verticalSpeed", "ScrollConstants", 0);
-        // More than a screen a frame is no scroll; the bound also keeps the view's
-        // arithmetic far from overflowing.
-        if (m_scrollSpeed < -Map::kScreenHeight || m_scrollSpeed > Map::kScreenHeight) {
-            throw LoadError(characterPath, character.describe("verticalSpeed", "ScrollConstants") +
-                                               " is outside -240..240");
-        }
-        const int startPosTop = character.getIntValue("startPosTop", "ScrollConstants", 0);
-        const int startPosBottom =
-            character.getIntValue("startPosBottom", "ScrollConstants", Map::kScreenHeight);
-        m_map->setScrollStartPositions(startPosTop, startPosBottom);
-
-        m_player = std::make_unique<Voltbot>(character, this, m_map.get());
-
-        const Rect* box = m_player->getBoundingBox();
-        m_map->setCurrentBoundaryByPosition(box->x, box->y);
-        m_camera.setCurrentBoundary(m_map->getCurrentBoundary());
-        m_camera.update(*box);
-
-        m_enemy = std::make_unique<Enemy>();
-    } catch (...) {
-        // The destructor does not run for a half-built level; release what it holds.
-        releaseReadyBitmap();
-        throw;
+    IniDictionary character(characterPath.c_str(), IniDictionary::kRequired);
+    // ready may be 0: the first ready phase is then skipped (and the one after a
+    // restart lasts one frame). Below that it would never end.
+    m_readyDuration = character.getIntValue("ready", "Durations", 0);
+    if (m_readyDuration < 0) {
+        LoadWarnings::warn(character.path(),
+                           character.describe("ready", "Durations") + " is negative, using 1");
+        m_readyDuration = 1;
     }
+    m_readyBlinkInterval = atLeastOneFrame(character, "displayInterval", "ReadyMessage");
+    m_scrollingDuration = atLeastOneFrame(character, "scrolling", "Durations");
+    m_beforeScrollingDuration = character.getIntValue("beforeScrolling", "Durations", 0);
+    m_afterScrollingDuration = atLeastOneFrame(character, "afterScrolling", "Durations");
+    m_scrollSpeed = character.getIntValue("verticalSpeed", "ScrollConstants", 0);
+    // More than a screen a frame is no scroll; the bound also keeps the view's
+    // arithmetic far from overflowing.
+    if (m_scrollSpeed < -Map::kScreenHeight || m_scrollSpeed > Map::kScreenHeight) {
+        throw LoadError(characterPath, character.describe("verticalSpeed", "ScrollConstants") +
+                                           " is outside -240..240");
+    }
+    const int startPosTop = character.getIntValue("startPosTop", "ScrollConstants", 0);
+    const int startPosBottom =
+        character.getIntValue("startPosBottom", "ScrollConstants", Map::kScreenHeight);
+    m_map->setScrollStartPositions(startPosTop, startPosBottom);
+
+    m_player = std::make_unique<Voltbot>(character, this, m_map.get());
+
+    const Rect* box = m_player->getBoundingBox();
+    m_map->setCurrentBoundaryByPosition(box->x, box->y);
+    m_camera.setCurrentBoundary(m_map->getCurrentBoundary());
+    m_camera.update(*box);
+
+    m_enemy = std::make_unique<Enemy>();
+    guard.dismiss();
 }
 
 Level::~Level() {
@@ -102,7 +101,8 @@ Level::~Level() {
 
 void Level::createReadyBitmap(const std::string& message) {
     Font font("font.ini");
-    const long long width = static_cast<long long>(font.m_characterWidth) * message.size();
+    const long long width =
+        static_cast<long long>(font.m_characterWidth) * static_cast<long long>(message.size());
     // Centred on the screen, a message wider than it starts left of it and is clipped;
     // only the part on the screen is made, so any length costs at most one screen row.
     const long long start = kScreenCentreX - width / 2;

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr std::size_t kFileBufferSize = 64 * 1024;
+constexpr std::size_t kFileBufferSize = std::size_t{64} * 1024;
 
 // "run.txt", 3 -> "run-3.txt"; the number goes before the extension of the file name.
 std::string numbered(const std::string& base, int number) {

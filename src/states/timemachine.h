@@ -90,7 +90,7 @@ class TimeMachine {
     // Puts the level, its ghost and the live input record back to a moment; ghost is the
     // ghost's part of it (null: the ghost starts again).
     void land(const Savestate& moment, const Ghost::Snapshot* ghost, Controls& live);
-    void putGhostBack(const Ghost::Snapshot* ghost);
+    void putGhostBack(const Ghost::Snapshot* moment);
 
     GameStateManager& m_manager;
     Observer* m_observer = nullptr;

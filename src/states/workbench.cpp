@@ -312,7 +312,7 @@ std::filesystem::path Workbench::recordingFolder(const std::filesystem::path& st
     if (access(startFolder.c_str(), W_OK) == 0) {
         return startFolder;
     }
-    const std::filesystem::path userDir = DataFolder::userRecordingsDir();
+    std::filesystem::path userDir = DataFolder::userRecordingsDir();
     std::error_code error;
     if (!userDir.empty() && (std::filesystem::create_directories(userDir, error) || !error)) {
         return userDir;

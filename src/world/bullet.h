@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "engine/direction.h"
-#include "world/rect.h"
+#include "engine/rect.h"
 
 class Camera;
 struct Bitmap;

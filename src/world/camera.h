@@ -1,6 +1,6 @@
 #pragma once
 
-#include "world/rect.h"
+#include "engine/rect.h"
 
 // The 256 x 240 view of the map. It follows a subject horizontally, clamped to the
 // current boundary, and never follows vertically: its y changes only when a boundary is

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "world/rect.h"
+#include "engine/rect.h"
 
 // The overlap test of two boxes. A collider observes its owner's box through a pointer,
 // so it always tests where the owner is now. Boxes are half-open: sharing an edge or a

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "engine/rect.h"
 #include "gfx/sprite.h"
 #include "world/collider.h"
-#include "world/rect.h"
 
 class Camera;
 class Voltbot;

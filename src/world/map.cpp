@@ -10,6 +10,8 @@
 #include "config/datafile.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "engine/bitmapguard.h"
+#include "engine/fixedpoint.h"
 #include "engine/servicelocator.h"
 #include "world/camera.h"
 
@@ -22,13 +24,6 @@ constexpr int kMaxBoundaryWidth = 65535;  // held in the 16-bit width of a Rect
 // The teleport starts half a screen into boundary 0, a little below its top.
 constexpr int kTeleportStartXOffset = 128;
 constexpr int kTeleportStartYOffset = 1272;  // 4 + 248/256 pixels, in 1/256 pixel
-
-// Division rounding toward minus infinity, for views that lie partly left of or above the
-// map, where truncation would name the wrong screen.
-long long floorDiv(long long value, long long divisor) {
-    const long long quotient = value / divisor;
-    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
-}
 
 // Messages are built from their parts with the parts' own types: no pattern can
 // disagree with its arguments.
@@ -50,16 +45,14 @@ std::string boundaryKey(int i, const char* field) {
 Map::Map(const char* levelName, IniDictionary& levels) {
     const char* sheetPath = levels.getCStringValue("tileSheet", levelName, "empty");
     ServiceLocator::getVideoService()->loadBitmap(m_tileSheet, sheetPath);
-    try {
-        const char* mapPath = levels.getCStringValue("tileMap", levelName, "empty");
-        loadTileMap(mapPath);
-        checkTileSheet(sheetPath, mapPath);
-        findOpaqueScreens();
-        loadBoundaries(levels, levelName);
-    } catch (...) {
-        ServiceLocator::getVideoService()->unloadBitmap(m_tileSheet);
-        throw;
-    }
+    BitmapGuard guard;
+    guard.watch(m_tileSheet);
+    const char* mapPath = levels.getCStringValue("tileMap", levelName, "empty");
+    loadTileMap(mapPath);
+    checkTileSheet(sheetPath, mapPath);
+    findOpaqueScreens();
+    loadBoundaries(levels, levelName);
+    guard.dismiss();
 }
 
 Map::~Map() {
@@ -148,7 +141,7 @@ void Map::loadTileMap(const char* path) {
                                t - rowInScreen, present ? " is absent" : " holds tiles"));
             }
             if (!present) {
-                at += kScreenColumns * kBytesPerTile;
+                at += static_cast<std::size_t>(kScreenColumns) * kBytesPerTile;
                 continue;
             }
             if (m_tileGraphicCount == 0) {
@@ -169,7 +162,8 @@ void Map::loadTileMap(const char* path) {
                                                "; a present screen needs 1 to ", m_tileGraphicCount,
                                                " (the picture number plus one)"));
                 }
-                Tile& tile = (*screen)[static_cast<std::size_t>(rowInScreen * kScreenColumns + k)];
+                Tile& tile = (*screen)[static_cast<std::size_t>(rowInScreen) * kScreenColumns +
+                                       static_cast<std::size_t>(k)];
                 tile.index = picture - 1;
                 tile.type = type;
                 tile.x = (c + k) * Tile::kWidth;
@@ -288,7 +282,9 @@ const Map::Screen* Map::screenAt(int column, int row) const {
     if (column < 0 || row < 0 || column >= m_screensPerRow || row >= m_screenRows) {
         return nullptr;
     }
-    return m_screens[static_cast<std::size_t>(row * m_screensPerRow + column)].get();
+    return m_screens[static_cast<std::size_t>(row) * static_cast<std::size_t>(m_screensPerRow) +
+                     static_cast<std::size_t>(column)]
+        .get();
 }
 
 bool Map::hasScreen(int n) const {
@@ -303,8 +299,8 @@ const Tile* Map::getStoredTile(int column, int row) const {
     if (screen == nullptr) {
         return nullptr;
     }
-    return &(*screen)[static_cast<std::size_t>((row % kScreenRows) * kScreenColumns +
-                                               column % kScreenColumns)];
+    const int inScreen = (row % kScreenRows) * kScreenColumns + column % kScreenColumns;
+    return &(*screen)[static_cast<std::size_t>(inScreen)];
 }
 
 Tile Map::getTile(int x, int y) const {
@@ -314,9 +310,9 @@ Tile Map::getTile(int x, int y) const {
     const Screen* screen = screenAt(px / kScreenWidth, py / kScreenHeight);
     Tile tile;
     if (screen != nullptr) {
-        tile = (*screen)[static_cast<std::size_t>(((py % kScreenHeight) / Tile::kHeight) *
-                                                      kScreenColumns +
-                                                  (px % kScreenWidth) / Tile::kWidth)];
+        const int inScreen = ((py % kScreenHeight) / Tile::kHeight) * kScreenColumns +
+                             (px % kScreenWidth) / Tile::kWidth;
+        tile = (*screen)[static_cast<std::size_t>(inScreen)];
     } else {
         tile.index = 0;
         tile.type = TileType::kSolid;
@@ -376,6 +372,9 @@ int Map::getTeleportStopPosY() const {
 }
 
 Map::ScreenSpan Map::screensUnder(const Rect& view) const {
+    // Rounded toward minus infinity: for views that lie partly left of or above the map,
+    // truncation would name the wrong screen.
+    using fixedpoint::floorDiv;
     return ScreenSpan{floorDiv(view.x, kScreenWidth),
                       floorDiv(static_cast<long long>(view.x) + kScreenWidth - 1, kScreenWidth),
                       floorDiv(view.y, kScreenHeight),

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/direction.h"
+#include "engine/rect.h"
 #include "engine/videoservice.h"
-#include "world/rect.h"
 
 class Camera;
 class IniDictionary;

@@ -40,7 +40,7 @@ class MenuAndPad : public ::testing::Test {
         scratch.write("settings.ini", "[Video]\npixelMultiplier = 1\n" + settings);
         VirtualPad::deliverWithoutFocus();
         engine = std::make_unique<GameEngine>();
-        provided = std::make_unique<ScopedVideoService>(engine.get());
+        provided = std::make_unique<ScopedVideo>(engine.get());
         manager = std::make_unique<GameStateManager>();
     }
 
@@ -95,7 +95,7 @@ class MenuAndPad : public ::testing::Test {
 
     ScratchDir scratch;
     std::unique_ptr<GameEngine> engine;
-    std::unique_ptr<ScopedVideoService> provided;
+    std::unique_ptr<ScopedVideo> provided;
     std::unique_ptr<GameStateManager> manager;
     std::unique_ptr<VirtualPad> pad;
 };

@@ -60,7 +60,7 @@ class Playthrough : public ::testing::Test {
     Playthrough() {
         testgame::write(scratch, kScale);
         engine = std::make_unique<GameEngine>();
-        provided = std::make_unique<ScopedVideoService>(engine.get());
+        provided = std::make_unique<ScopedVideo>(engine.get());
         manager = std::make_unique<GameStateManager>();
     }
 
@@ -140,7 +140,7 @@ class Playthrough : public ::testing::Test {
 
     ScratchDir scratch;
     std::unique_ptr<GameEngine> engine;
-    std::unique_ptr<ScopedVideoService> provided;
+    std::unique_ptr<ScopedVideo> provided;
     std::unique_ptr<GameStateManager> manager;
     int frames = 0;
 };

@@ -41,7 +41,7 @@ class DebugInfoTest : public ::testing::Test {
 
     ScratchDir scratch;
     RecordingVideo video;
-    ScopedVideoService service{&video};
+    ScopedVideo service{&video};
 };
 
 }  // namespace

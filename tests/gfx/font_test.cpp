@@ -54,7 +54,7 @@ class FontTest : public ::testing::Test {
 
     ScratchDir scratch;
     RecordingVideo video;
-    ScopedVideoService service{&video};
+    ScopedVideo service{&video};
 };
 
 }  // namespace

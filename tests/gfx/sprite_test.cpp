@@ -92,7 +92,7 @@ class SpriteTest : public ::testing::Test {
 
     ScratchDir scratch;
     RecordingVideo video;
-    ScopedVideoService service{&video};
+    ScopedVideo service{&video};
 };
 
 }  // namespace

@@ -40,7 +40,7 @@ class LevelFixture {
 
     ScratchDir scratch;
     RecordingVideo video;
-    ScopedVideoService provided{&video};
+    ScopedVideo provided{&video};
     std::unique_ptr<GameStateManager> manager;
     std::unique_ptr<Level> level;
 };

@@ -1,4 +1,4 @@
-#include "player/fixedpoint.h"
+#include "engine/fixedpoint.h"
 
 #include <gtest/gtest.h>
 
@@ -35,4 +35,20 @@ TEST(FixedPoint, WholeAndFractionAddUpToTheValue) {
     for (int v : {-70000, -257, -256, -255, -1, 0, 1, 255, 256, 257, 70000}) {
         EXPECT_EQ(whole(v) + fraction(v), v) << v;
     }
+}
+
+// Floor division is what an arithmetic shift gives: the overlay's row and the map's screen
+// of a view left of or above it. Checked against the shift itself on values where a shift
+// of a negative number is well defined in practice (two's complement), and across 64 bits.
+TEST(FixedPoint, FloorDivRoundsTowardMinusInfinity) {
+    using fixedpoint::floorDiv;
+    for (int v : {-70000, -513, -512, -257, -256, -255, -1, 0, 1, 255, 256, 257, 70000}) {
+        EXPECT_EQ(floorDiv(v, 256), v >> 8) << v;
+    }
+    EXPECT_EQ(floorDiv(-1, 240), -1);
+    EXPECT_EQ(floorDiv(-240, 240), -1);
+    EXPECT_EQ(floorDiv(-241, 240), -2);
+    EXPECT_EQ(floorDiv(239, 240), 0);
+    EXPECT_EQ(floorDiv(-5000000000LL, 256), -19531250);
+    EXPECT_EQ(floorDiv(-5000000001LL, 256), -19531251);
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/controls.h"
-#include "player/fixedpoint.h"
+#include "engine/fixedpoint.h"
 #include "player/voltbot.h"
 #include "recordingvideo.h"
 #include "scratchdir.h"
@@ -109,7 +109,7 @@ class PlayerTest : public ::testing::Test {
     Voltbot& player();
 
     RecordingVideo video;
-    ScopedVideoService service{&video};
+    ScopedVideo service{&video};
     ScratchDir scratch;
     Camera camera;
     std::unique_ptr<Map> map;

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "common/headlessvideo.h"
+#include "engine/nullvideo.h"
 #include "scratchdir.h"
 #include "toolrun.h"
 
@@ -112,13 +112,13 @@ TEST(ReplayTool, PicturesAreTheWindowAtMultiplierOne) {
     EXPECT_EQ(frame.out, "");
     int width = 0;
     int height = 0;
-    HeadlessVideo::readBmpSize(level.c_str(), width, height);
+    NullVideo::readBmpSize(level.c_str(), width, height);
     EXPECT_EQ(width, 256);
     EXPECT_EQ(height, 240);
 
     const std::string menu = (scratch.path() / "menu.bmp").string();
     ASSERT_EQ(runTool(scratch, "--menu --picture '" + menu + "'").status, 0);
-    HeadlessVideo::readBmpSize(menu.c_str(), width, height);
+    NullVideo::readBmpSize(menu.c_str(), width, height);
     EXPECT_EQ(width, 256);
     // The two pictures differ: one shows the level, the other the menu.
     EXPECT_NE(slurp(level), slurp(menu));

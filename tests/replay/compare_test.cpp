@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "characteroverride.h"
-#include "common/headlessvideo.h"
+#include "engine/nullvideo.h"
 #include "replaysession.h"
 #include "runevents.h"
 #include "scratchdir.h"
@@ -189,7 +189,7 @@ TEST(Sweep, OneRowPerValueAndEachRunStandsAlone) {
 TEST(Sweep, UndrawnRunMeasuresWhatTheDrawnReplayMeasures) {
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(sourceDir() / "data");
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     OverriddenCharacter noReady("voltbot2");
     noReady.write({{"Durations", "ready", "0"}});

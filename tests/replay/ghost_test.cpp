@@ -9,10 +9,10 @@
 #include <sstream>
 #include <vector>
 
-#include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
-#include "player/fixedpoint.h"
+#include "engine/fixedpoint.h"
+#include "engine/nullvideo.h"
 #include "recordingvideo.h"
 #include "replaysession.h"
 #include "scratchdir.h"
@@ -45,7 +45,7 @@ void useShippedSizes(RecordingVideo& video) {
         if (entry.path().extension() == ".bmp") {
             int width = 0;
             int height = 0;
-            HeadlessVideo::readBmpSize(entry.path().string().c_str(), width, height);
+            NullVideo::readBmpSize(entry.path().string().c_str(), width, height);
             video.setImageSize(entry.path().filename().string(), width, height);
         }
     }
@@ -60,7 +60,7 @@ InputScript shippedScript(const std::string& name) {
 // Past the script's end nothing is held; frames defaults to the script's length.
 std::vector<TraceRow> trace(const std::string& level, const std::string& character,
                             const InputScript& script, int frames = -1) {
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     ReplaySession session(level, character);
     std::vector<TraceRow> rows{tracewriter::sample(0, session.level())};
@@ -92,7 +92,7 @@ std::vector<Drawn> play(const std::function<std::unique_ptr<ReplaySession>()>& s
                         const InputScript& script, int frames = -1) {
     RecordingVideo video;
     useShippedSizes(video);
-    ScopedVideoService installed(&video);
+    ScopedVideo installed(&video);
     std::vector<Drawn> drawn;
     auto note = [&](ReplaySession& session) {
         Drawn frame;
@@ -204,7 +204,7 @@ TEST(Ghost, SameCharacterLiesExactlyUnderThePlayer) {
 TEST(Ghost, GoesWithItsLevelAndKeepsTheRealRunUnchanged) {
     InData inData;
     const InputScript script = shippedScript("sablex-voltbot1-jumps");
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     ReplaySession plain("Sablex", "voltbot1");
     ReplaySession ghosted("Sablex", "voltbot1", "voltbot2");
@@ -244,7 +244,7 @@ TEST(GhostPlay, DrawnWhereAReplayOfTheRecordedRunStandsInEveryFrame) {
         // The real run went its own way: the camera alone does not explain the ghost.
         EXPECT_NE(drawn.back().ghostX, drawn.back().playerX);
     }
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     const ReplaySession elsewhere(
         "Sablex", "voltbot1",

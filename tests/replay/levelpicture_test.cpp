@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/fixedpoint.h"
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
-#include "player/fixedpoint.h"
 #include "replaysession.h"
 #include "scratchdir.h"
 #include "states/level.h"

@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "engine/framepacer.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
+#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "engine/timemachinekeys.h"
 #include "replaysession.h"
@@ -501,7 +501,7 @@ GameRun playLive(std::uint32_t seed, const Base& base, Start start,
 
 std::vector<std::string> replayRecording(const std::string& path) {
     const InputScript script = InputScript::parseFile(path);
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     ReplaySession session(script.level(), script.character());
     std::vector<std::string> rows;
@@ -817,7 +817,7 @@ TEST(ResumingFromASlot, PlaysTheRecordingOnFromTheSlotsUpdate) {
          "saved in Sablex with voltbot2, the script plays Sablex with voltbot1"},
         {"level Sablex", "levels Sablex", "expected a \"level\" line, found \"levels Sablex\""},
     };
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     GameStateManager manager;
     for (const auto& c : cases) {

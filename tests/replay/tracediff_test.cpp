@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "common/headlessvideo.h"
 #include "config/loaderror.h"
+#include "engine/nullvideo.h"
 #include "scratchdir.h"
 #include "states/datachecksum.h"
 #include "tracediff.h"
@@ -79,7 +79,7 @@ TEST(DataChecksum, IsFnv1a64OverTheFourFilesInOrder) {
     EXPECT_NE(datachecksum::compute("Town", "hero.ini"), before);
 }
 
-TEST(HeadlessVideo, TakesImageSizesFromTheBmpHeader) {
+TEST(NullVideo, TakesImageSizesFromTheBmpHeader) {
     ScratchDir scratch;
     // A 40-byte information header: width 48, height -16 (stored top-down), 24 bits per
     // pixel, the pixels right after the headers: the engine would load it.
@@ -90,7 +90,7 @@ TEST(HeadlessVideo, TakesImageSizesFromTheBmpHeader) {
     scratch.write("sheet.bmp", bmp);
     scratch.write("text.bmp", "not a picture");
 
-    HeadlessVideo video;
+    NullVideo video;
     Bitmap sheet;
     video.loadBitmap(sheet, "sheet.bmp");
     EXPECT_EQ(sheet.width, 48);

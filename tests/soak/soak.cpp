@@ -128,7 +128,7 @@ std::uint64_t soak(const std::string& levelName, const std::string& character,
                    const Options& options, std::uint64_t seed, const fs::path& data) {
     fuzz::CheckingVideo video;
     useImageSizes(video, data);
-    const fuzz::ProvidedVideo provided(&video);
+    const ScopedVideo provided(&video);
     std::uint64_t hash = 0;
     {
         GameStateManager manager;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "allocationcounter.h"
-#include "common/headlessvideo.h"
+#include "engine/nullvideo.h"
 #include "replaysession.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
@@ -118,7 +118,7 @@ class SoundObserverTest : public ::testing::Test {
     }
 
     ScratchDir scratch;
-    HeadlessVideo video;
+    NullVideo video;
     RecordingAudio audio;
 };
 

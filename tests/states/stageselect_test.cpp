@@ -108,7 +108,7 @@ class MenuTest : public ::testing::Test {
 
     ScratchDir scratch;
     RecordingVideo video;
-    ScopedVideoService service{&video};
+    ScopedVideo service{&video};
     std::unique_ptr<GameStateManager> manager;
     StageSelect* menu = nullptr;
     Pad pad;

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "allocationcounter.h"
-#include "common/headlessvideo.h"
 #include "config/loaderror.h"
 #include "engine/controls.h"
+#include "engine/nullvideo.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
 #include "states/ghost.h"
@@ -39,7 +39,7 @@ constexpr int kGhostRuns = 200;
 
 // A headless video service that folds every screen draw of a frame into one number, so
 // two frames' pictures compare as two integers.
-class PictureHash : public HeadlessVideo {
+class PictureHash : public NullVideo {
   public:
     void clearScreen() override { mix(0x5a5a); }
     void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* rect,

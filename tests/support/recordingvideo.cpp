@@ -133,11 +133,3 @@ std::vector<RecordingVideo::Call> RecordingVideo::screenCopiesOf(const std::stri
     }
     return result;
 }
-
-ScopedVideoService::ScopedVideoService(VideoService* service) {
-    ServiceLocator::provideVideoService(service);
-}
-
-ScopedVideoService::~ScopedVideoService() {
-    ServiceLocator::provideVideoService(nullptr);
-}

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/scopedvideo.h"
 #include "engine/videoservice.h"
 
 // A video service that draws nothing and records every call, so tests can assert on
@@ -78,13 +79,4 @@ class RecordingVideo : public VideoService {
     std::map<int, std::string> m_paths;
     std::map<int, bool> m_live;
     std::vector<std::string> m_failing;
-};
-
-// Provides a video service to the game's code for the lifetime of a test scope.
-class ScopedVideoService {
-  public:
-    explicit ScopedVideoService(VideoService* service);
-    ~ScopedVideoService();
-    ScopedVideoService(const ScopedVideoService&) = delete;
-    ScopedVideoService& operator=(const ScopedVideoService&) = delete;
 };

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "world/rect.h"
+#include "engine/rect.h"
 
 class RecordingVideo;
 class ScratchDir;

@@ -21,11 +21,11 @@
 #include <vector>
 
 #include "check/contentcheck.h"
-#include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "config/loadwarnings.h"
 #include "engine/gameengine.h"
+#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
@@ -406,7 +406,7 @@ TEST_P(CorpusAgreement, GameAndCheckGiveTheSameVerdict) {
         if (loaded.texture != nullptr) {
             engine.unloadBitmap(loaded);
         }
-        HeadlessVideo headless(multiplier);
+        NullVideo headless(multiplier);
         Bitmap measured;
         const std::string check = verdictOf([&] { headless.loadBitmap(measured, "fuzz.bmp"); });
         EXPECT_EQ(game, check);

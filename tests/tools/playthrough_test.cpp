@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "common/headlessvideo.h"
 #include "engine/controls.h"
+#include "engine/nullvideo.h"
 #include "player/voltbot.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
@@ -131,7 +131,7 @@ class Pilot {
 
   private:
     ScratchDir m_scratch;
-    HeadlessVideo m_video;
+    NullVideo m_video;
     ScopedVideo m_service{&m_video};
     std::unique_ptr<GameStateManager> m_manager;
     Level* m_level = nullptr;

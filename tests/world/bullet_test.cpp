@@ -72,7 +72,7 @@ TEST(Bullet, WithoutAHorizontalDirectionItHangsWhileSeen) {
 
 TEST(Bullet, DrawsTheWholePictureAtItsViewPosition) {
     RecordingVideo video;
-    const ScopedVideoService scope(&video);
+    const ScopedVideo scope(&video);
     Camera camera;
     camera.move(100, 20);
     Bitmap picture;
@@ -92,7 +92,7 @@ TEST(Bullet, DrawsTheWholePictureAtItsViewPosition) {
 
 TEST(Bullet, InactiveBulletNeitherMovesNorDraws) {
     RecordingVideo video;
-    const ScopedVideoService scope(&video);
+    const ScopedVideo scope(&video);
     Camera camera;
     Bitmap picture;
     video.loadBitmap(picture, "bullet.bmp");

@@ -41,5 +41,5 @@ class MapFixture : public ::testing::Test {
     RecordingVideo video;
 
   private:
-    ScopedVideoService m_scope;
+    ScopedVideo m_scope;
 };

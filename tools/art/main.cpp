@@ -17,6 +17,7 @@
 #include "artsheet.h"
 #include "bmpfile.h"
 #include "config/loaderror.h"
+#include "convertfolder.h"
 
 namespace fs = std::filesystem;
 
@@ -48,25 +49,9 @@ void convert(const fs::path& source, const fs::path& output) {
 }
 
 void convertAll(const fs::path& sourceFolder, const fs::path& outputFolder) {
-    std::error_code error;
-    std::vector<fs::path> sources;
-    for (const fs::directory_entry& entry : fs::directory_iterator(sourceFolder, error)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".txt") {
-            sources.push_back(entry.path());
-        }
-    }
-    if (error) {
-        throw LoadError(sourceFolder.string(), "cannot list the folder");
-    }
-    if (sources.empty()) {
-        throw LoadError(sourceFolder.string(), "holds no .txt sources");
-    }
-    std::sort(sources.begin(), sources.end());  // same order, same messages, every run
-    for (const fs::path& source : sources) {
-        const fs::path output = outputFolder / source.stem().concat(".bmp");
-        convert(source, output);
-        std::cout << source.string() << " -> " << output.string() << "\n";
-    }
+    convertFolder(
+        sourceFolder, outputFolder, [](const fs::path& file) { return file.extension() == ".txt"; },
+        ".txt", ".bmp", convert);
 }
 
 void list(const fs::path& source) {

@@ -7,16 +7,16 @@
 #include <string>
 #include <utility>
 
-#include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
 #include "config/loadwarnings.h"
 #include "engine/controls.h"
+#include "engine/fixedpoint.h"
+#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "engine/settings.h"
 #include "engine/videoservice.h"
 #include "gfx/sprite.h"
-#include "player/fixedpoint.h"
 #include "player/voltbot.h"
 #include "states/gamestatemanager.h"
 #include "states/level.h"
@@ -90,7 +90,7 @@ class Checker {
     void checkArrival(const std::string& levelName, const Character& character);
 
     LoadWarnings::Collector m_warnings;
-    HeadlessVideo m_video{limitMultiplier()};
+    NullVideo m_video{limitMultiplier()};
     ScopedVideo m_service{&m_video};
     std::vector<Problem> m_problems;
     std::vector<Character> m_characters;

@@ -63,14 +63,16 @@ void makeIcon(const char* sheetPath, SDL_Rect cell, int size, const char* outPat
     const int left = (size - cell.w * factor) / 2;
     const int top = (size - cell.h * factor) / 2;
     for (int y = 0; y < size; ++y) {
-        auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(icon->pixels) + y * icon->pitch);
+        auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(icon->pixels) +
+                                              static_cast<std::ptrdiff_t>(y) * icon->pitch);
         for (int x = 0; x < size; ++x) {
             Uint32 pixel = 0;  // fully transparent outside the cell
             const int cellX = (x - left) / factor;
             const int cellY = (y - top) / factor;
             if (x >= left && y >= top && cellX < cell.w && cellY < cell.h) {
                 const auto* sheetRow = reinterpret_cast<const Uint32*>(
-                    static_cast<const Uint8*>(sheet->pixels) + (cell.y + cellY) * sheet->pitch);
+                    static_cast<const Uint8*>(sheet->pixels) +
+                    static_cast<std::ptrdiff_t>(cell.y + cellY) * sheet->pitch);
                 const Uint32 colour = sheetRow[cell.x + cellX] & 0xFFFFFF;
                 pixel = colour == kColourKey ? 0 : (0xFF000000 | colour);
             }

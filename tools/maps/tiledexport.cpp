@@ -10,9 +10,9 @@
 #include <sstream>
 #include <vector>
 
-#include "common/headlessvideo.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "engine/nullvideo.h"
 #include "maps/mapsource.h"
 #include "maps/tiledimport.h"
 #include "world/map.h"
@@ -189,7 +189,7 @@ fs::path exportLevel(const std::string& levelName, const fs::path& outDir, Encod
     if (!levels.hasSection(levelName.c_str())) {
         throw LoadError(levels.path(), "has no section [" + levelName + "]");
     }
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     const Map map(levelName.c_str(), levels);
 
@@ -207,7 +207,7 @@ fs::path exportLevel(const std::string& levelName, const fs::path& outDir, Encod
     }
     const std::string stem = fs::path(mapPath).stem().string();
     const fs::path tsxPath = outDir / (stem + ".tsx");
-    const fs::path tmxPath = outDir / (stem + ".tmx");
+    fs::path tmxPath = outDir / (stem + ".tmx");
     const std::string imageSource = fs::weakly_canonical(sheetPath)
                                         .lexically_relative(fs::weakly_canonical(outDir))
                                         .generic_string();

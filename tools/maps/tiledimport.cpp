@@ -8,8 +8,8 @@
 #include <regex>
 #include <sstream>
 
-#include "common/headlessvideo.h"
 #include "config/loaderror.h"
+#include "engine/nullvideo.h"
 #include "maps/mapsource.h"
 
 namespace fs = std::filesystem;
@@ -271,7 +271,7 @@ Tileset readTileset(const fs::path& tmx, Node reference) {
     // The game loads the sheet itself: it must be a BMP one picture high and wide enough.
     int sheetWidth = 0;
     int sheetHeight = 0;
-    HeadlessVideo::readBmpSize(tileset.sheet.c_str(), sheetWidth, sheetHeight);
+    NullVideo::readBmpSize(tileset.sheet.c_str(), sheetWidth, sheetHeight);
     if (sheetHeight != kTileSize || sheetWidth < tileset.count * kTileSize) {
         throw LoadError(tileset.sheet.string(),
                         "is " + std::to_string(sheetWidth) + " x " + std::to_string(sheetHeight) +
@@ -330,7 +330,8 @@ struct Shape {
 
     bool has(int column, int row) const {
         return column >= 0 && row >= 0 && column < screensPerRow && row < height / kScreenRows &&
-               present[static_cast<std::size_t>(row * screensPerRow + column)];
+               present[static_cast<std::size_t>(row) * static_cast<std::size_t>(screensPerRow) +
+                       static_cast<std::size_t>(column)];
     }
 };
 
@@ -368,7 +369,9 @@ std::vector<mapsource::Cell> readCells(const fs::path& tmx, const std::vector<st
     // A screen is all tiles or none: the game keeps tiles per screen.
     shape.screensPerRow = shape.width / kScreenColumns;
     const int screenRows = shape.height / kScreenRows;
-    shape.present.assign(static_cast<std::size_t>(shape.screensPerRow * screenRows), false);
+    shape.present.assign(
+        static_cast<std::size_t>(shape.screensPerRow) * static_cast<std::size_t>(screenRows),
+        false);
     for (int sr = 0; sr < screenRows; ++sr) {
         for (int sc = 0; sc < shape.screensPerRow; ++sc) {
             int filled = -1;
@@ -388,7 +391,9 @@ std::vector<mapsource::Cell> readCells(const fs::path& tmx, const std::vector<st
                                     where(filled % shape.width, filled / shape.width) +
                                     " is not; a screen is filled whole or left empty whole");
             }
-            shape.present[static_cast<std::size_t>(sr * shape.screensPerRow + sc)] = filled >= 0;
+            shape.present[static_cast<std::size_t>(sr) *
+                              static_cast<std::size_t>(shape.screensPerRow) +
+                          static_cast<std::size_t>(sc)] = filled >= 0;
         }
     }
     return cells;

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "characteroverride.h"
-#include "common/headlessvideo.h"
 #include "config/datafile.h"
 #include "config/datafolder.h"
 #include "config/loaderror.h"
 #include "config/loadwarnings.h"
 #include "engine/gameengine.h"
+#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "pictures.h"
 #include "replaysession.h"
@@ -330,7 +330,7 @@ class PreparedCharacter {
 template <class Observe>
 void replay(const std::string& dataFolder, const std::string& characterPath,
             const std::string& level, const InputScript& script, int frames, Observe&& observe) {
-    HeadlessVideo video;
+    NullVideo video;
     ScopedVideo installed(&video);
     std::unique_ptr<ReplaySession> session;
     {
@@ -424,7 +424,7 @@ int sweep(const Options& options, const RunSetup& setup, const std::string& leve
     for (const int value : range.values()) {
         changed.overrides.back().value = std::to_string(value);
         character.copy()->write(changed.overrides);
-        HeadlessVideo video;
+        NullVideo video;
         ScopedVideo installed(&video);
         WorkingDirectory folder(setup.dataFolder);
         const RunEvents::Measures m = measureRun(level, character.path(), script, frames);
@@ -483,6 +483,7 @@ int run(const Options& options) {
         }
         if (!options.levelPicture.empty() || !options.plot.empty()) {
             std::vector<const PictureRun*> drawn;
+            drawn.reserve(runs.size());
             for (const PictureRun& one : runs) {
                 drawn.push_back(&one);
             }
@@ -510,7 +511,7 @@ int run(const Options& options) {
         return 0;
     }
 
-    HeadlessVideo video;
+    NullVideo video;
     InstalledVideo installed(&video);
     ReplaySession session(level, characterPath);
 

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "config/loaderror.h"
+#include "engine/fixedpoint.h"
 #include "engine/gameengine.h"
 #include "gfx/font.h"
-#include "player/fixedpoint.h"
 #include "states/level.h"
 #include "world/camera.h"
 #include "world/enemy.h"

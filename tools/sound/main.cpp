@@ -14,6 +14,7 @@
 
 #include "bmpfile.h"
 #include "config/loaderror.h"
+#include "convertfolder.h"
 #include "soundeffect.h"
 #include "tune.h"
 #include "wavfile.h"
@@ -42,25 +43,7 @@ void convert(const fs::path& source, const fs::path& output) {
 }
 
 void convertAll(const fs::path& sourceFolder, const fs::path& outputFolder) {
-    std::error_code error;
-    std::vector<fs::path> sources;
-    for (const fs::directory_entry& entry : fs::directory_iterator(sourceFolder, error)) {
-        if (entry.is_regular_file() && isSource(entry.path())) {
-            sources.push_back(entry.path());
-        }
-    }
-    if (error) {
-        throw LoadError(sourceFolder.string(), "cannot list the folder");
-    }
-    if (sources.empty()) {
-        throw LoadError(sourceFolder.string(), "holds no .sfx or .tune sources");
-    }
-    std::sort(sources.begin(), sources.end());  // same order, same messages, every run
-    for (const fs::path& source : sources) {
-        const fs::path output = outputFolder / source.stem().concat(".wav");
-        convert(source, output);
-        std::cout << source.string() << " -> " << output.string() << "\n";
-    }
+    convertFolder(sourceFolder, outputFolder, isSource, ".sfx or .tune", ".wav", convert);
 }
 
 int usage() {

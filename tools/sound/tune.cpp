@@ -29,7 +29,7 @@ int noteNumber(const std::string& word) {
         return -3;
     }
     for (int i = 0; i < 12; ++i) {
-        if (word.compare(0, 2, kLetters, static_cast<std::size_t>(i * 2), 2) == 0) {
+        if (word.compare(0, 2, kLetters, static_cast<std::size_t>(i) * 2, 2) == 0) {
             return 12 * (word[2] - '0' + 1) + i;
         }
     }
@@ -268,7 +268,9 @@ RenderedTune renderTune(const Tune& tune) {
         }
     }
     const std::vector<std::int16_t> before(
-        samples.end() - std::min<std::ptrdiff_t>(kSeamSamples, samples.size()), samples.end());
+        samples.end() -
+            std::min<std::ptrdiff_t>(kSeamSamples, static_cast<std::ptrdiff_t>(samples.size())),
+        samples.end());
     if (loop == 0) {
         samples.clear();
     }

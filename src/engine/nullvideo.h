@@ -5,19 +5,19 @@
 #include <string>
 #include <utility>
 
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "engine/videoservice.h"
 
-// A video service for runs without a picture: it draws nothing, records nothing and opens
-// no window. The game's loaders only need the sizes of their pictures (the map refuses a
+// The null video service, for runs without a picture: it draws nothing, records nothing
+// and opens no window. The game's loaders only need the sizes of their pictures (the map refuses a
 // tile sheet narrower than its tiles, the font divides its sheet into cells), so
 // loadBitmap reads the real width and height from the BMP file's header. Sizes are those
 // of pixel multiplier 1. Texture handles are distinct fakes that are never dereferenced.
-class HeadlessVideo : public VideoService {
+class NullVideo : public VideoService {
   public:
     // Pictures are refused as the engine would refuse them at this multiplier (their
     // sizes are still those of multiplier 1).
-    explicit HeadlessVideo(int limitMultiplier = 1) : m_limitMultiplier(limitMultiplier) {}
+    explicit NullVideo(int limitMultiplier = 1) : m_limitMultiplier(limitMultiplier) {}
 
     void clearScreen() override {}
     void copyToBitmap(Bitmap&, Bitmap&, int, int, Rect*) override {}
@@ -44,18 +44,4 @@ class HeadlessVideo : public VideoService {
     std::uintptr_t m_nextHandle = 1;
     std::map<std::string, std::pair<int, int>> m_sizes;
     std::map<std::uintptr_t, std::string> m_paths;
-};
-
-// Installs a video service for the lifetime of the object and puts the previous one back.
-class ScopedVideo {
-  public:
-    explicit ScopedVideo(VideoService* service) : m_previous(ServiceLocator::getVideoService()) {
-        ServiceLocator::provideVideoService(service);
-    }
-    ~ScopedVideo() { ServiceLocator::provideVideoService(m_previous); }
-    ScopedVideo(const ScopedVideo&) = delete;
-    ScopedVideo& operator=(const ScopedVideo&) = delete;
-
-  private:
-    VideoService* m_previous;
 };

@@ -1,4 +1,4 @@
-#include "common/headlessvideo.h"
+#include "engine/nullvideo.h"
 
 #include <string>
 
@@ -12,18 +12,20 @@ constexpr long kMaxSide = 0xFFFF;
 
 }  // namespace
 
-void HeadlessVideo::readBmpSize(const char* path, int& width, int& height) {
+void NullVideo::readBmpSize(const char* path, int& width, int& height) {
     // The engine's own check, at multiplier 1: a tool passes exactly what the game loads.
     const BmpFile file(path, 1);
     width = file.width();
     height = file.height();
 }
 
-void HeadlessVideo::assignHandle(Bitmap& bitmap) {
-    bitmap.texture = reinterpret_cast<SDL_Texture*>(m_nextHandle++);
+void NullVideo::assignHandle(Bitmap& bitmap) {
+    // A fake handle, never dereferenced: it only tells bitmaps apart.
+    bitmap.texture =
+        reinterpret_cast<SDL_Texture*>(m_nextHandle++);  // NOLINT(performance-no-int-to-ptr)
 }
 
-void HeadlessVideo::createBitmap(Bitmap& bitmap, int width, int height) {
+void NullVideo::createBitmap(Bitmap& bitmap, int width, int height) {
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
         throw LoadError("createBitmap", "an image of " + std::to_string(width) + " x " +
                                             std::to_string(height) + " pixels cannot be made");
@@ -33,7 +35,7 @@ void HeadlessVideo::createBitmap(Bitmap& bitmap, int width, int height) {
     bitmap.height = static_cast<std::uint16_t>(height);
 }
 
-void HeadlessVideo::loadBitmap(Bitmap& bitmap, char const* path) {
+void NullVideo::loadBitmap(Bitmap& bitmap, char const* path) {
     const BmpFile file(path, m_limitMultiplier);
     const int width = file.width();
     const int height = file.height();
@@ -44,12 +46,12 @@ void HeadlessVideo::loadBitmap(Bitmap& bitmap, char const* path) {
     bitmap.height = static_cast<std::uint16_t>(height);
 }
 
-std::pair<int, int> HeadlessVideo::sizeOf(const std::string& path) const {
+std::pair<int, int> NullVideo::sizeOf(const std::string& path) const {
     const auto found = m_sizes.find(path);
     return found == m_sizes.end() ? std::pair<int, int>{0, 0} : found->second;
 }
 
-bool HeadlessVideo::hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) {
+bool NullVideo::hasSeeThroughPixels(Bitmap& bitmap, const Rect& area) {
     const auto found = m_paths.find(reinterpret_cast<std::uintptr_t>(bitmap.texture));
     if (found == m_paths.end()) {
         return false;  // made with createBitmap: nothing is ever drawn into it here
