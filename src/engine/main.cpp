@@ -59,7 +59,7 @@ int parseFromSlot(const CommandLine& commandLine) {
 // where they started the game, else a character of the data folder. Checked here, so a
 // typo stops the game before the menu rather than when a level starts. Empty stays empty.
 std::string characterFile(const CommandLine& commandLine, const char* option, const char* what) {
-    const std::string given = commandLine.value(option);
+    std::string given = commandLine.value(option);
     if (given.empty()) {
         return given;
     }
