@@ -10,6 +10,7 @@
 #include "player/voltbot.h"
 #include "recordingvideo.h"
 #include "scratchdir.h"
+#include "sdlkeys.h"
 #include "states/gamestatemanager.h"
 #include "states/level.h"
 #include "states/stageselect.h"
@@ -23,14 +24,6 @@
 namespace {
 
 constexpr int kLimit = 1000;
-
-void pushKey(Uint32 type, SDL_Keycode key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
 
 class MenuAndPad : public ::testing::Test {
   protected:

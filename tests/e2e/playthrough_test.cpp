@@ -12,6 +12,7 @@
 #include "player/voltbot.h"
 #include "recordingvideo.h"
 #include "scratchdir.h"
+#include "sdlkeys.h"
 #include "states/gamestatemanager.h"
 #include "states/level.h"
 #include "states/stageselect.h"
@@ -37,14 +38,6 @@ using Mode = MovementMode;
 
 std::uint32_t colour(Rgb rgb) {
     return opaque(rgb.r, rgb.g, rgb.b);
-}
-
-void pushKey(Uint32 type, SDL_Keycode key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
 }
 
 void press(SDL_Keycode key) {

@@ -18,6 +18,7 @@
 #include "engine/mixeraudio.h"
 #include "engine/servicelocator.h"
 #include "scratchdir.h"
+#include "sdlkeys.h"
 #include "states/gamestatemanager.h"
 #include "states/soundobserver.h"
 
@@ -30,14 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kRate = 44100;
-
-void pushKey(Uint32 type, SDL_Keycode key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
 
 std::vector<std::int16_t> readSamples(const fs::path& file, std::size_t skip, std::size_t stride) {
     std::ifstream in(file, std::ios::binary);

@@ -9,17 +9,9 @@
 #include "engine/gameengine.h"
 #include "engineharness.h"
 #include "scratchdir.h"
+#include "sdlkeys.h"
 
 namespace {
-
-void pushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.repeat = repeat;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
 
 void press(SDL_Keycode key) {
     pushKey(SDL_KEYDOWN, key);

@@ -7,6 +7,7 @@
 #include "engine/gameengine.h"
 #include "engineharness.h"
 #include "scratchdir.h"
+#include "sdlkeys.h"
 #include "virtualpad.h"
 
 // Game controllers made by SDL's virtual joystick driver, handled by the real engine
@@ -15,14 +16,6 @@
 namespace {
 
 using Button = SDL_GameControllerButton;
-
-void pushKey(Uint32 type, SDL_Keycode key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
 
 class Gamepad : public ::testing::Test {
   protected:

@@ -30,6 +30,7 @@
 #include "engine/timemachinekeys.h"
 #include "replaysession.h"
 #include "scratchdir.h"
+#include "sdlkeys.h"
 #include "states/gamestatemanager.h"
 #include "states/inputscript.h"
 #include "states/level.h"
@@ -71,15 +72,6 @@ constexpr Base kBases[] = {
 enum class Start { kFirstFrame, kAfterReady, kFromMenu };
 
 constexpr SDL_Keycode kGameKeys[] = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_SPACE, SDLK_b};
-
-void pushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0, Uint16 mod = KMOD_NONE) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = mod;
-    event.key.repeat = repeat;
-    SDL_PushEvent(&event);
-}
 
 // What was seen in a stream, so the shard can show that its cases were met.
 struct Coverage {

@@ -16,6 +16,7 @@
 #include "engine/servicelocator.h"
 #include "engine/timemachinekeys.h"
 #include "scratchdir.h"
+#include "sdlkeys.h"
 #include "states/gamestatemanager.h"
 #include "states/level.h"
 #include "states/timemachine.h"
@@ -25,18 +26,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void pushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = mod;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    SDL_PushEvent(&event);
-}
-
 void tap(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
-    pushKey(SDL_KEYDOWN, key, mod);
-    pushKey(SDL_KEYUP, key, mod);
+    pushKey(SDL_KEYDOWN, key, 0, mod);
+    pushKey(SDL_KEYUP, key, 0, mod);
 }
 
 // The game as main() puts it together, on a copy of the shipped data, started straight
