@@ -17,7 +17,7 @@
 #include "benchlevel.h"
 #include "countingvideo.h"
 #include "engine/gameengine.h"
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "states/level.h"
 
 namespace {
@@ -41,7 +41,7 @@ void levelVersusBare(benchmark::State& state) {
         SDL_SetWindowSize(SDL_RenderGetWindow(engine.renderer()), kScaledWidth, kScaledHeight);
         engine.handleEvents();
     }
-    ServiceLocator::provideVideoService(&engine);
+    ScopedVideo installed(&engine);
     std::vector<double> levelTimes;
     std::vector<double> bareTimes;
     {
@@ -70,7 +70,6 @@ void levelVersusBare(benchmark::State& state) {
             bareTimes.push_back(std::chrono::duration<double, std::micro>(end - middle).count());
         }
     }
-    ServiceLocator::provideVideoService(nullptr);
     const double levelUs = median(levelTimes);
     const double bareUs = median(bareTimes);
     state.counters["levelUs"] = levelUs;

@@ -8,7 +8,7 @@
 
 #include "benchlevel.h"
 #include "engine/gameengine.h"
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "states/gamestatemanager.h"
 
 namespace {
@@ -16,7 +16,7 @@ namespace {
 void loadLevel(benchmark::State& state) {
     const char* level = benchlevel::kLevels[state.range(0)];
     GameEngine engine;
-    ServiceLocator::provideVideoService(&engine);
+    const ScopedVideo installed(&engine);
     for (auto _ : state) {
         state.PauseTiming();
         auto manager = std::make_unique<GameStateManager>();
@@ -33,7 +33,6 @@ void loadLevel(benchmark::State& state) {
         manager.reset();
         state.ResumeTiming();
     }
-    ServiceLocator::provideVideoService(nullptr);
     state.SetLabel(level);
 }
 

@@ -15,7 +15,6 @@
 
 #include "benchlevel.h"
 #include "engine/nullvideo.h"
-#include "engine/servicelocator.h"
 #include "states/gamestatemanager.h"
 #include "states/timemachine.h"
 
@@ -49,7 +48,7 @@ int main(int argc, char* argv[]) {
     }
     const std::string mode = argv[1];
     NullVideo video;
-    ServiceLocator::provideVideoService(&video);
+    const ScopedVideo installed(&video);
     if (mode == "memory") {
         const std::string level = argc > 2 ? argv[2] : "Sablex";
         // The level is loaded by the first update, through the manager alone, and then
@@ -81,6 +80,5 @@ int main(int argc, char* argv[]) {
             play(machine, frames);
         }
     }
-    ServiceLocator::provideVideoService(nullptr);
     return 0;
 }

@@ -14,7 +14,7 @@
 #include "engine/framepacer.h"
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "pacedframes.h"
 #include "states/gamestatemanager.h"
 
@@ -65,7 +65,7 @@ class RecordingManager {
 int main(int argc, char* argv[]) {
     try {
         auto engine = std::make_unique<GameEngine>();
-        ServiceLocator::provideVideoService(engine.get());
+        const ScopedVideo installed(engine.get());
         auto manager = std::make_unique<GameStateManager>();
         // What the stage select hands on when the player confirms a level.
         manager->setInitMessage(GameStateManager::InitMessageId::kLevel, "Sablex");
@@ -86,11 +86,8 @@ int main(int argc, char* argv[]) {
             complete = false;
         }
         manager.reset();
-        ServiceLocator::provideVideoService(nullptr);
-        engine.reset();
         return status == 0 && complete ? 0 : 1;
     } catch (const LoadError& error) {
-        ServiceLocator::provideVideoService(nullptr);
         std::cerr << "kestrelix-bench-paced: " << error.what() << '\n';
         return 1;
     }

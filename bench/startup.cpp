@@ -4,18 +4,17 @@
 #include <memory>
 
 #include "engine/gameengine.h"
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "states/gamestatemanager.h"
 
 int main() {
     auto engine = std::make_unique<GameEngine>();
-    ServiceLocator::provideVideoService(engine.get());
+    const ScopedVideo installed(engine.get());
     auto manager = std::make_unique<GameStateManager>();
     engine->handleEvents();
     manager->update(engine->getControls());
     manager->draw();
     const int status = engine->flipScreen() == -1 ? 1 : 0;
     manager.reset();
-    ServiceLocator::provideVideoService(nullptr);
     return status;
 }

@@ -11,7 +11,7 @@
 
 #include "engine/fixedpoint.h"
 #include "engine/gameengine.h"
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "replaysession.h"
 #include "scratchdir.h"
 #include "states/level.h"
@@ -69,7 +69,7 @@ TEST(LevelPicture, MapOnlyPictureIsTheLevelAsTheGameDrawsEachScreen) {
 
         InData inData;
         GameEngine engine(1);
-        ServiceLocator::provideVideoService(&engine);
+        const ScopedVideo installed(&engine);
         {
             ReplaySession session(levelName, "voltbot1");
             Level& level = session.level();
@@ -118,7 +118,6 @@ TEST(LevelPicture, MapOnlyPictureIsTheLevelAsTheGameDrawsEachScreen) {
             }
             EXPECT_GT(present, 3);
         }
-        ServiceLocator::provideVideoService(nullptr);
     }
 }
 

@@ -26,7 +26,6 @@
 #include "engine/gameengine.h"
 #include "engine/mainloop.h"
 #include "engine/nullvideo.h"
-#include "engine/servicelocator.h"
 #include "engine/timemachinekeys.h"
 #include "replaysession.h"
 #include "scratchdir.h"
@@ -381,7 +380,7 @@ struct RunSetup {
 
 GameRun runGame(const RunSetup& setup) {
     GameEngine engine(1);
-    ServiceLocator::provideVideoService(&engine);
+    const ScopedVideo installed(&engine);
     GameRun run;
     {
         GameStateManager manager;
@@ -439,7 +438,6 @@ GameRun runGame(const RunSetup& setup) {
         machine.setObserver(nullptr);
         run.unwritable = bench.recorder().unwritable();
     }
-    ServiceLocator::provideVideoService(nullptr);
     return run;
 }
 

@@ -88,9 +88,7 @@ class SoundObserverTest : public ::testing::Test {
                 fs::copy_file(entry.path(), scratch.path() / entry.path().filename());
             }
         }
-        ServiceLocator::provideVideoService(&video);
     }
-    ~SoundObserverTest() override { ServiceLocator::provideVideoService(nullptr); }
 
     // Plays a replay script's spans frame by frame with the observer after each frame;
     // `pausedAt` frames before update `stepFrom` the game is paused and then Tab-stepped.
@@ -119,6 +117,7 @@ class SoundObserverTest : public ::testing::Test {
 
     ScratchDir scratch;
     NullVideo video;
+    const ScopedVideo installed{&video};
     RecordingAudio audio;
 };
 

@@ -26,7 +26,6 @@
 #include "config/loadwarnings.h"
 #include "engine/gameengine.h"
 #include "engine/nullvideo.h"
-#include "engine/servicelocator.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
 
@@ -205,32 +204,26 @@ GameVerdict playAsTheGame() {
     try {
         verdict.atStart = true;
         GameEngine engine;
-        ServiceLocator::provideVideoService(&engine);
-        try {
-            { GameStateManager menu; }
-            verdict.atStart = false;
-            const IniDictionary list("stageselect.ini");
-            const int levels = list.getIntValue("amount", "Levels", 0);
-            const int characters = list.getIntValue("amount", "Voltbots", 0);
-            for (int i = 0; i < levels; ++i) {
-                for (int j = 0; j < characters; ++j) {
-                    GameStateManager manager;
-                    const std::string level = "level" + std::to_string(i);
-                    const std::string character = "voltbot" + std::to_string(j);
-                    manager.setInitMessage(GameStateManager::InitMessageId::kLevel,
-                                           list.getCStringValue(level.c_str(), "Levels", ""));
-                    manager.setInitMessage(GameStateManager::InitMessageId::kVoltbot,
-                                           list.getCStringValue(character.c_str(), "Voltbots", ""));
-                    manager.setNextState();
-                    manager.update(Controls{});
-                    manager.draw();
-                }
+        const ScopedVideo installed(&engine);
+        { GameStateManager menu; }
+        verdict.atStart = false;
+        const IniDictionary list("stageselect.ini");
+        const int levels = list.getIntValue("amount", "Levels", 0);
+        const int characters = list.getIntValue("amount", "Voltbots", 0);
+        for (int i = 0; i < levels; ++i) {
+            for (int j = 0; j < characters; ++j) {
+                GameStateManager manager;
+                const std::string level = "level" + std::to_string(i);
+                const std::string character = "voltbot" + std::to_string(j);
+                manager.setInitMessage(GameStateManager::InitMessageId::kLevel,
+                                       list.getCStringValue(level.c_str(), "Levels", ""));
+                manager.setInitMessage(GameStateManager::InitMessageId::kVoltbot,
+                                       list.getCStringValue(character.c_str(), "Voltbots", ""));
+                manager.setNextState();
+                manager.update(Controls{});
+                manager.draw();
             }
-        } catch (...) {
-            ServiceLocator::provideVideoService(nullptr);
-            throw;
         }
-        ServiceLocator::provideVideoService(nullptr);
     } catch (const LoadError& error) {
         verdict.refusal = error.file() + ": " + error.problem();
     }

@@ -15,7 +15,7 @@
 
 #include "config/inidictionary.h"
 #include "engine/gameengine.h"
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "scratchdir.h"
 #include "world/camera.h"
 #include "world/map.h"
@@ -175,7 +175,7 @@ Picture engineScreen(GameEngine& engine, Map& map, int column, int row, Uint8 ba
 TEST_F(TiledShipped, TmxrasterizerDrawsWhatTheEngineDraws) {
     fs::current_path(data());
     GameEngine engine(1);
-    ServiceLocator::provideVideoService(&engine);
+    const ScopedVideo installed(&engine);
     IniDictionary levels("levels.ini");
     for (const ShippedLevel& level : kLevels) {
         SCOPED_TRACE(level.name);
@@ -214,7 +214,6 @@ TEST_F(TiledShipped, TmxrasterizerDrawsWhatTheEngineDraws) {
         }
         EXPECT_EQ(differences, 0);
     }
-    ServiceLocator::provideVideoService(nullptr);
 }
 
 }  // namespace

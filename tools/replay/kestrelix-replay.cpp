@@ -20,7 +20,6 @@
 #include "config/loadwarnings.h"
 #include "engine/gameengine.h"
 #include "engine/nullvideo.h"
-#include "engine/servicelocator.h"
 #include "pictures.h"
 #include "replaysession.h"
 #include "runevents.h"
@@ -224,15 +223,6 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
-// Keeps a video service installed for a scope, and removed again however it ends.
-class InstalledVideo {
-  public:
-    explicit InstalledVideo(VideoService* service) { ServiceLocator::provideVideoService(service); }
-    ~InstalledVideo() { ServiceLocator::provideVideoService(nullptr); }
-    InstalledVideo(const InstalledVideo&) = delete;
-    InstalledVideo& operator=(const InstalledVideo&) = delete;
-};
-
 std::unique_ptr<GameEngine> openEngine() {
     // Only the tool asks for the dummy driver, and only when nobody chose another one
     // (under Xvfb a caller may want x11). One logical pixel per output pixel.
@@ -243,7 +233,7 @@ std::unique_ptr<GameEngine> openEngine() {
 int renderMenu(const Options& options) {
     std::unique_ptr<GameEngine> engine = openEngine();
     {
-        InstalledVideo installed(engine.get());
+        const ScopedVideo installed(engine.get());
         GameStateManager manager;
         manager.draw();
         engine->saveScreenToBmp(options.picture);
@@ -385,7 +375,7 @@ std::string describe(const RunSetup& setup) {
 void savePictures(const Options& options, const RunSetup& first, const std::string& level,
                   const std::vector<const PictureRun*>& runs, bool paths) {
     std::unique_ptr<GameEngine> engine = openEngine();
-    InstalledVideo installed(engine.get());
+    const ScopedVideo installed(engine.get());
     if (!options.levelPicture.empty()) {
         PreparedCharacter character(first);
         std::unique_ptr<ReplaySession> session;
@@ -501,7 +491,7 @@ int run(const Options& options) {
         const int target = options.pictureFrame >= 0 ? options.pictureFrame : frames;
         const std::vector<Controls> controls = script.toControls(target);
         std::unique_ptr<GameEngine> engine = openEngine();
-        InstalledVideo installed(engine.get());
+        const ScopedVideo installed(engine.get());
         ReplaySession session(level, characterPath);
         for (const Controls& frameControls : controls) {
             engine->flipScreen();
@@ -512,7 +502,7 @@ int run(const Options& options) {
     }
 
     NullVideo video;
-    InstalledVideo installed(&video);
+    const ScopedVideo installed(&video);
     ReplaySession session(level, characterPath);
 
     if (options.expect.empty()) {
