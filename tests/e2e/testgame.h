@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "bmpfile.h"
+#include "bmpwriter.h"
 
 class ScratchDir;
 
