@@ -12,16 +12,6 @@ class Shooting : public PlayerTest {
         build(flatFloor(), c);
         arrive();
     }
-    int sheetDrawn() {
-        video.clearCalls();
-        player().draw(camera);
-        for (int sheet = 0; sheet < 4; ++sheet) {
-            if (!video.screenCopiesOf("voltbot" + std::to_string(sheet) + ".bmp").empty()) {
-                return sheet;
-            }
-        }
-        return -1;
-    }
 };
 
 }  // namespace

@@ -38,8 +38,9 @@ std::string character(const std::string& overrides, const std::string& sheetPref
 void writeGameFiles(const ScratchDir& scratch) {
     scratch.write("font.ini", text("font.ini"));
     scratch.write("enemy.ini", text("enemy.ini"));
-    scratch.write("stageselect.ini",
-                  "[Levels]\namount = 1\nlevel0 = Test\n[Voltbots]\namount = 1\nvoltbot0 = hero.ini\n");
+    scratch.write(
+        "stageselect.ini",
+        "[Levels]\namount = 1\nlevel0 = Test\n[Voltbots]\namount = 1\nvoltbot0 = hero.ini\n");
 }
 
 }  // namespace fixture
