@@ -51,7 +51,7 @@ constexpr int kLadderCentre = 200;  // where a grab puts the reference point
 constexpr int kHoleLeft = 208;      // the hole in row 8's floor beside the ladder
 constexpr int kUpEndPosY = 224;     // where an upward scroll leaves Beta in the new row
 
-// The ready message and the font cell size it is drawn with.
+// The ready message (the one writeTestLevels gives) and the font cell size it is drawn with.
 constexpr const char* kReadyMessage = "READY";
 constexpr int kGlyphWidth = 8;
 constexpr int kGlyphHeight = 8;
