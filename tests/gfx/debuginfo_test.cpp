@@ -10,8 +10,6 @@
 
 namespace {
 
-using Kind = RecordingVideo::Kind;
-
 class DebugInfoTest : public ::testing::Test {
   protected:
     DebugInfoTest() { scratch.write("font.ini", testFontIni("- = 120\n")); }
