@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "engineharness.h"
 #include "fixture.h"
 #include "scratchdir.h"
+#include "states/level.h"
 #include "textmap.h"
 
 namespace testgame {
@@ -93,9 +95,9 @@ std::vector<std::string> towerRows() {
 
 }  // namespace
 
-void write(const ScratchDir& scratch, int pixelMultiplier) {
-    scratch.write("settings.ini",
-                  "[Video]\npixelMultiplier = " + std::to_string(pixelMultiplier) + "\n");
+void write(const ScratchDir& scratch, int pixelMultiplier, const std::string& settings) {
+    scratch.write("settings.ini", "[Video]\npixelMultiplier = " + std::to_string(pixelMultiplier) +
+                                      "\n" + settings);
     scratch.write("font.ini", fixture::text("font.ini"));
     scratch.write("font.bmp", fontSheet());
     scratch.write("selector.bmp", solid(8, 8, kSelector));
@@ -125,3 +127,48 @@ void write(const ScratchDir& scratch, int pixelMultiplier) {
 }
 
 }  // namespace testgame
+
+GameTest::~GameTest() {
+    // The states give their pictures back to the engine, so they go first.
+    manager.reset();
+    provided.reset();
+    engine.reset();
+}
+
+void GameTest::start(int pixelMultiplier, const std::string& settings) {
+    testgame::write(scratch, pixelMultiplier, settings);
+    engine = std::make_unique<GameEngine>();
+    provided = std::make_unique<ScopedVideo>(engine.get());
+    manager = std::make_unique<GameStateManager>();
+}
+
+void GameTest::drawFrame() {
+    updateAndDraw(*engine, *manager);
+}
+
+void GameTest::present() {
+    ASSERT_EQ(engine->flipScreen(), 0);
+}
+
+void GameTest::frame() {
+    drawFrame();
+    present();
+}
+
+bool GameTest::runUntil(const std::function<bool()>& condition, int limit) {
+    for (int i = 0; i < limit; ++i) {
+        if (condition()) {
+            return true;
+        }
+        frame();
+    }
+    return condition();
+}
+
+Level* GameTest::level() const {
+    return dynamic_cast<Level*>(manager->getCurrentState());
+}
+
+Voltbot& GameTest::player() const {
+    return *level()->getPlayer();
+}
