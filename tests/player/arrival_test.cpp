@@ -2,8 +2,6 @@
 
 #include "config/loaderror.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // A floor at tile row 10 and nothing above it: the beam stops at row 116, 32 pixels

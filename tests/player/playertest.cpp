@@ -42,6 +42,11 @@ void PlayerTest::build(const std::vector<std::string>& rows, const Character& ch
     bot = std::make_unique<Voltbot>(dictionary, nullptr, map.get());
 }
 
+void PlayerTest::standOnFloor(const Character& character) {
+    build(flatFloor(), character);
+    arrive();
+}
+
 void PlayerTest::buildLevel(const TestLevel& description, const Character& character) {
     writeLevel(description);
     scratch.write("hero.ini", characterIni(character));

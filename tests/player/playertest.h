@@ -17,6 +17,8 @@
 #include "world/camera.h"
 #include "world/map.h"
 
+using State = Voltbot::State;
+
 // Keys held in one frame, one bit per game key; combine with |.
 constexpr int keyBit(Controls::Key key) {
     return 1 << static_cast<int>(key);
@@ -91,6 +93,8 @@ class PlayerTest : public ::testing::Test, public LevelFixture {
     // beam stops at pixel row stopY.
     void build(const std::vector<std::string>& rows, const Character& character = {},
                int startX = 128, int stopY = 148);
+    // build() on flatFloor(), then arrive().
+    void standOnFloor(const Character& character = {});
     // Builds a real Level through a state manager, from the level description given.
     void buildLevel(const TestLevel& description, const Character& character = {});
 

@@ -1,18 +1,10 @@
 #include "playertest.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // Bullets start 8 pixels right (12 left) of the player and 2 pixels above its reference
 // point, and fly 4 pixels in the frame they are fired. The pose lasts 5 frames.
-class Shooting : public PlayerTest {
-  protected:
-    void standOnFloor(const Character& c = {}) {
-        build(flatFloor(), c);
-        arrive();
-    }
-};
+class Shooting : public PlayerTest {};
 
 }  // namespace
 
