@@ -14,8 +14,8 @@
 #include "barecopies.h"
 #include "config/inidictionary.h"
 #include "config/loaderror.h"
+#include "countingvideo.h"
 #include "engine/framepacer.h"
-#include "engine/nullvideo.h"
 #include "engine/servicelocator.h"
 #include "pacedframes.h"
 #include "states/gamestatemanager.h"
@@ -26,45 +26,10 @@ constexpr int kScreenWidth = 256;
 constexpr int kScreenHeight = 240;
 constexpr int kTileSide = 16;
 
-struct FrameCopies {
-    bool cleared = false;
-    std::vector<SDL_Rect> copies;
-};
-
-// Notes every clear and screen copy in output pixels, frame by frame; draws nothing.
-class FrameCountingVideo : public NullVideo {
-  public:
-    explicit FrameCountingVideo(int multiplier) : m_multiplier(multiplier) {}
-
-    void beginFrame() { m_frames.emplace_back(); }
-    void clearScreen() override {
-        if (!m_frames.empty()) {
-            m_frames.back().cleared = true;
-        }
-    }
-    void copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) override {
-        if (m_frames.empty()) {
-            return;
-        }
-        const int m = m_multiplier;
-        SDL_Rect to{x * m, y * m, source.width * m, source.height * m};
-        if (sourceRect != nullptr) {
-            to.w = sourceRect->w * m;
-            to.h = sourceRect->h * m;
-        }
-        m_frames.back().copies.push_back(to);
-    }
-    const std::vector<FrameCopies>& frames() const { return m_frames; }
-
-  private:
-    int m_multiplier;
-    std::vector<FrameCopies> m_frames;
-};
-
 // The game's frames 0 to 600 as the main loop runs them with no key pressed: the switch
 // frame (the level is created and drawn without an update), then update and draw.
-std::vector<FrameCopies> levelFrames(int multiplier) {
-    FrameCountingVideo video(multiplier);
+std::vector<CountingVideo::Frame> levelFrames(int multiplier) {
+    CountingVideo video(multiplier);
     ScopedVideo scoped(&video);
     GameStateManager manager;
     manager.setInitMessage(GameStateManager::InitMessageId::kLevel, "Sablex");
@@ -85,7 +50,7 @@ std::vector<FrameCopies> levelFrames(int multiplier) {
 
 int main(int argc, char* argv[]) {
     int multiplier = 1;
-    std::vector<FrameCopies> frames;
+    std::vector<CountingVideo::Frame> frames;
     try {
         const IniDictionary settings("settings.ini");
         multiplier = settings.getIntValue("pixelMultiplier", "Video", 1);
@@ -96,7 +61,7 @@ int main(int argc, char* argv[]) {
     }
     // One texture for every frame: sized by all the copies of the run.
     std::vector<SDL_Rect> allCopies;
-    for (const FrameCopies& frame : frames) {
+    for (const CountingVideo::Frame& frame : frames) {
         allCopies.insert(allCopies.end(), frame.copies.begin(), frame.copies.end());
     }
 
@@ -119,7 +84,7 @@ int main(int argc, char* argv[]) {
                          [](std::uint32_t milliseconds) { SDL_Delay(milliseconds); });
         pacedframes::FrameLog log(pacer);
         pacer.start();
-        for (const FrameCopies& frame : frames) {
+        for (const CountingVideo::Frame& frame : frames) {
             SDL_Event event;
             while (SDL_PollEvent(&event) != 0) {
             }

@@ -16,6 +16,7 @@
 #include "barecopies.h"
 #include "benchlevel.h"
 #include "countingvideo.h"
+#include "engine/gameengine.h"
 #include "engine/servicelocator.h"
 #include "states/level.h"
 
@@ -48,14 +49,10 @@ void levelVersusBare(benchmark::State& state) {
             benchlevel::settledSession(benchlevel::kLevels[levelIndex]);
         Level& level = session->level();
 
-        CountingVideo counting(engine);
-        ServiceLocator::provideVideoService(&counting);
-        level.draw();
-        ServiceLocator::provideVideoService(&engine);
-        engine.flipScreen();
-        BareCopies bare(engine.renderer(), counting.screenCopies(), 16 * multiplier);
+        const CountingVideo::Frame counted = countedDraw(level, multiplier);
+        BareCopies bare(engine.renderer(), counted.copies, 16 * multiplier);
         state.counters["copies"] = static_cast<double>(bare.copyCount());
-        state.counters["imageCopies"] = counting.imageCopies();
+        state.counters["imageCopies"] = counted.imageCopies;
 
         for (auto _ : state) {
             const Clock::time_point start = Clock::now();

@@ -4,52 +4,65 @@
 
 #include <vector>
 
-#include "engine/gameengine.h"
+#include "engine/nullvideo.h"
+#include "states/level.h"
 
-// Passes every call on to the real engine and notes where each screen copy lands and
-// how large it is, in output pixels, so that a bare SDL loop can repeat exactly the same
-// copies. Copies into images are counted separately: a frame should make none.
-class CountingVideo : public VideoService {
+// The null video service noting, frame by frame, whether the screen is cleared and where
+// each screen copy lands and how large it is, in output pixels, so that a bare SDL loop
+// can repeat exactly the same copies. Copies into images are counted apart: a frame should
+// make none. Calls before the first beginFrame (loading) are not noted. Installed for one
+// draw of a level the engine loaded, it notes that frame's copies without making them.
+class CountingVideo : public NullVideo {
   public:
-    explicit CountingVideo(GameEngine& engine) : m_engine(engine) {}
+    struct Frame {
+        bool cleared = false;
+        std::vector<SDL_Rect> copies;
+        int imageCopies = 0;
+    };
 
-    void clearScreen() override { m_engine.clearScreen(); }
-    void copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) override {
-        ++m_imageCopies;
-        m_engine.copyToBitmap(source, target, x, y, sourceRect);
+    explicit CountingVideo(int pixelMultiplier) : NullVideo(pixelMultiplier) {}
+
+    void beginFrame() { m_frames.emplace_back(); }
+    void clearScreen() override {
+        if (!m_frames.empty()) {
+            m_frames.back().cleared = true;
+        }
+    }
+    void copyToBitmap(Bitmap&, Bitmap&, int, int, Rect*) override {
+        if (!m_frames.empty()) {
+            ++m_frames.back().imageCopies;
+        }
     }
     void copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) override {
-        noteScreenCopy(source, x, y, sourceRect);
-        m_engine.copyToScreen(source, x, y, sourceRect);
-    }
-    void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
-                               std::uint8_t alpha) override {
-        noteScreenCopy(source, x, y, sourceRect);
-        m_engine.copyToScreenWithAlpha(source, x, y, sourceRect, alpha);
-    }
-    void createBitmap(Bitmap& bitmap, int width, int height) override {
-        m_engine.createBitmap(bitmap, width, height);
-    }
-    void loadBitmap(Bitmap& bitmap, char const* path) override {
-        m_engine.loadBitmap(bitmap, path);
-    }
-    void unloadBitmap(Bitmap& bitmap) override { m_engine.unloadBitmap(bitmap); }
-
-    const std::vector<SDL_Rect>& screenCopies() const { return m_screenCopies; }
-    int imageCopies() const { return m_imageCopies; }
-
-  private:
-    void noteScreenCopy(const Bitmap& source, int x, int y, const Rect* sourceRect) {
-        const int m = m_engine.getPixelMultiplier();
+        if (m_frames.empty()) {
+            return;
+        }
+        // Sizes of bitmaps are output pixels already, whichever service loaded them.
+        const int m = getPixelMultiplier();
         SDL_Rect to{x * m, y * m, source.width, source.height};
         if (sourceRect != nullptr) {
             to.w = sourceRect->w * m;
             to.h = sourceRect->h * m;
         }
-        m_screenCopies.push_back(to);
+        m_frames.back().copies.push_back(to);
+    }
+    void copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* sourceRect,
+                               std::uint8_t) override {
+        copyToScreen(source, x, y, sourceRect);
     }
 
-    GameEngine& m_engine;
-    std::vector<SDL_Rect> m_screenCopies;
-    int m_imageCopies = 0;
+    const std::vector<Frame>& frames() const { return m_frames; }
+
+  private:
+    std::vector<Frame> m_frames;
 };
+
+// One draw of a level, noted instead of made: the service in place before (the engine that
+// loaded the level) is put back afterwards.
+inline CountingVideo::Frame countedDraw(Level& level, int pixelMultiplier) {
+    CountingVideo counting(pixelMultiplier);
+    const ScopedVideo provided(&counting);
+    counting.beginFrame();
+    level.draw();
+    return counting.frames().back();
+}

@@ -13,6 +13,7 @@
 //   kestrelix-bench-frames update|record|sound|mix|mix-effects|draw|bare N [level] [mult.]
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -23,12 +24,36 @@
 #include "engine/gameengine.h"
 #include "engine/mixeraudio.h"
 #include "engine/nullvideo.h"
-#include "engine/servicelocator.h"
 #include "states/level.h"
 #include "states/recorder.h"
 #include "states/soundobserver.h"
 
 #include <SDL_mixer.h>
+
+namespace {
+
+// Runs the work with SDL_mixer open on the dummy audio driver and prints how many samples
+// its thread mixed meanwhile.
+int withMixer(const std::function<void(MixerAudio&)>& work) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    long long mixedBytes = 0;
+    {
+        MixerAudio audio(false);
+        if (!audio.isOpen()) {
+            std::cerr << "kestrelix-bench-frames: the dummy audio driver did not open\n";
+            return 1;
+        }
+        Mix_SetPostMix(
+            [](void* counter, Uint8*, int length) { *static_cast<long long*>(counter) += length; },
+            &mixedBytes);
+        work(audio);
+        Mix_SetPostMix(nullptr, nullptr);
+    }
+    std::cerr << "mixed samples: " << mixedBytes / 2 << "\n";  // 16-bit mono
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
@@ -43,43 +68,30 @@ int main(int argc, char* argv[]) {
 
     if (mode == "update" || mode == "record") {
         NullVideo video;
-        ServiceLocator::provideVideoService(&video);
+        const ScopedVideo provided(&video);
         const std::filesystem::path scratch =
             std::filesystem::temp_directory_path() / "kestrelix-bench-record.txt";
-        {
-            std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
-            const std::vector<Controls> input = benchlevel::busyInput();
-            Recorder recorder;
-            if (mode == "record" &&
-                !recorder.start(scratch.string(), level, "voltbot1", "0000000000000000", {})) {
-                return 1;
-            }
-            for (int i = 0; i < frames; ++i) {
-                const Controls& controls = input[static_cast<std::size_t>(i) % input.size()];
-                session->level().update(controls);
-                recorder.record(controls);
-            }
-            recorder.stop();
-            std::error_code ignored;
-            std::filesystem::remove(recorder.path(), ignored);
+        std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
+        const std::vector<Controls> input = benchlevel::busyInput();
+        Recorder recorder;
+        if (mode == "record" &&
+            !recorder.start(scratch.string(), level, "voltbot1", "0000000000000000", {})) {
+            return 1;
         }
-        ServiceLocator::provideVideoService(nullptr);
+        for (int i = 0; i < frames; ++i) {
+            const Controls& controls = input[static_cast<std::size_t>(i) % input.size()];
+            session->level().update(controls);
+            recorder.record(controls);
+        }
+        recorder.stop();
+        std::error_code ignored;
+        std::filesystem::remove(recorder.path(), ignored);
         return 0;
     }
     if (mode == "sound") {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
         NullVideo video;
-        ServiceLocator::provideVideoService(&video);
-        long long mixedBytes = 0;
-        {
-            MixerAudio audio(false);
-            if (!audio.isOpen()) {
-                std::cerr << "kestrelix-bench-frames: the dummy audio driver did not open\n";
-                return 1;
-            }
-            Mix_SetPostMix([](void* counter, Uint8*,
-                              int length) { *static_cast<long long*>(counter) += length; },
-                           &mixedBytes);
+        const ScopedVideo provided(&video);
+        return withMixer([&level, frames](MixerAudio& audio) {
             std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
             SoundObserver observer(audio);
             const std::vector<Controls> input = benchlevel::busyInput();
@@ -87,24 +99,10 @@ int main(int argc, char* argv[]) {
                 session->level().update(input[static_cast<std::size_t>(i) % input.size()]);
                 observer.afterFrame(session->manager(), true, false);
             }
-            Mix_SetPostMix(nullptr, nullptr);
-        }
-        ServiceLocator::provideVideoService(nullptr);
-        std::cerr << "mixed samples: " << mixedBytes / 2 << "\n";  // 16-bit mono
-        return 0;
+        });
     }
     if (mode == "mix" || mode == "mix-effects") {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        long long mixedBytes = 0;
-        {
-            MixerAudio audio(false);
-            if (!audio.isOpen()) {
-                std::cerr << "kestrelix-bench-frames: the dummy audio driver did not open\n";
-                return 1;
-            }
-            Mix_SetPostMix([](void* counter, Uint8*,
-                              int length) { *static_cast<long long*>(counter) += length; },
-                           &mixedBytes);
+        return withMixer([&level, &mode, frames](MixerAudio& audio) {
             audio.playMusic(level == "Corvane" ? "corvane.wav" : "sablex.wav");
             for (int tenth = 0; tenth < frames * 10; ++tenth) {
                 if (mode == "mix-effects") {
@@ -112,23 +110,17 @@ int main(int argc, char* argv[]) {
                 }
                 SDL_Delay(100);
             }
-            Mix_SetPostMix(nullptr, nullptr);
-        }
-        std::cerr << "mixed samples: " << mixedBytes / 2 << "\n";
-        return 0;
+        });
     }
     if (mode == "draw") {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         GameEngine engine(multiplier);
-        ServiceLocator::provideVideoService(&engine);
-        {
-            std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
-            for (int i = 0; i < frames; ++i) {
-                session->level().draw();
-                engine.flipScreen();
-            }
+        const ScopedVideo provided(&engine);
+        std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
+        for (int i = 0; i < frames; ++i) {
+            session->level().draw();
+            engine.flipScreen();
         }
-        ServiceLocator::provideVideoService(nullptr);
         return 0;
     }
     if (mode == "bare") {
@@ -136,16 +128,10 @@ int main(int argc, char* argv[]) {
         GameEngine engine(multiplier);
         std::vector<SDL_Rect> copies;
         {
-            ServiceLocator::provideVideoService(&engine);
+            const ScopedVideo provided(&engine);
             std::unique_ptr<ReplaySession> session = benchlevel::settledSession(level);
-            CountingVideo counting(engine);
-            ServiceLocator::provideVideoService(&counting);
-            session->level().draw();
-            copies = counting.screenCopies();
-            ServiceLocator::provideVideoService(&engine);
-            engine.flipScreen();
+            copies = countedDraw(session->level(), multiplier).copies;
         }
-        ServiceLocator::provideVideoService(nullptr);
         BareCopies bare(engine.renderer(), copies, 16 * multiplier);
         for (int i = 0; i < frames; ++i) {
             bare.drawFrame();

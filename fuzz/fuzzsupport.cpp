@@ -13,20 +13,6 @@
 
 namespace fuzz {
 
-namespace {
-
-constexpr int kMaxSide = 0xFFFF;  // a Bitmap keeps its sizes in 16 bits
-
-SDL_Texture* fakeTexture(int handle) {
-    return reinterpret_cast<SDL_Texture*>(static_cast<std::uintptr_t>(handle));
-}
-
-int handleOf(const Bitmap& bitmap) {
-    return static_cast<int>(reinterpret_cast<std::uintptr_t>(bitmap.texture));
-}
-
-}  // namespace
-
 void trap(const std::string& what) {
     std::fprintf(stderr, "kestrelix fuzz: invariant broken: %s\n", what.c_str());
     std::fflush(stderr);
@@ -81,14 +67,6 @@ void writeFile(const std::string& name, const std::string& text) {
     writeFile(name, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
-CheckingVideo::CheckingVideo() = default;
-
-CheckingVideo::~CheckingVideo() = default;
-
-void CheckingVideo::setImageSize(const std::string& path, int width, int height) {
-    m_sizes[path] = {width, height};
-}
-
 void CheckingVideo::resetCounters() {
     m_copies = 0;
     m_loads = 0;
@@ -104,39 +82,29 @@ void CheckingVideo::mix(std::uint64_t value) {
     }
 }
 
-int CheckingVideo::newHandle(int width, int height) {
-    const int handle = m_nextHandle++;
-    if (m_live.size() <= static_cast<std::size_t>(handle)) {
-        m_live.resize(static_cast<std::size_t>(handle) + 1);
-    }
-    m_live[static_cast<std::size_t>(handle)] = Live{width, height, true};
-    ++m_liveCount;
-    return handle;
-}
-
-const CheckingVideo::Live& CheckingVideo::checkLive(const Bitmap& bitmap,
-                                                    const char* operation) const {
+const NullVideo::Image& CheckingVideo::checkLive(const Bitmap& bitmap,
+                                                 const char* operation) const {
     const int handle = handleOf(bitmap);
-    if (handle <= 0 || static_cast<std::size_t>(handle) >= m_live.size() ||
-        !m_live[static_cast<std::size_t>(handle)].live) {
+    const Image* image = imageOf(handle);
+    if (image == nullptr || !image->live) {
         trap(std::string(operation) + " with a bitmap that is not loaded (handle " +
              std::to_string(handle) + ")");
     }
-    const Live& live = m_live[static_cast<std::size_t>(handle)];
-    if (live.width != bitmap.width || live.height != bitmap.height) {
+    if (image->width != bitmap.width || image->height != bitmap.height) {
         trap(std::string(operation) + " with a bitmap whose sizes were changed");
     }
-    return live;
+    return *image;
 }
 
-void CheckingVideo::checkRect(const Bitmap& bitmap, const Live& live, const Rect* sourceRect) {
+void CheckingVideo::checkRect(const Bitmap& bitmap, const Image& image, const Rect* sourceRect) {
     if (sourceRect == nullptr) {
         return;
     }
-    const long long m = m_multiplier;
-    const bool inside = sourceRect->x >= 0 && sourceRect->y >= 0 &&
-                        (sourceRect->x + static_cast<long long>(sourceRect->w)) * m <= live.width &&
-                        (sourceRect->y + static_cast<long long>(sourceRect->h)) * m <= live.height;
+    const long long m = getPixelMultiplier();
+    const bool inside =
+        sourceRect->x >= 0 && sourceRect->y >= 0 &&
+        (sourceRect->x + static_cast<long long>(sourceRect->w)) * m <= image.width &&
+        (sourceRect->y + static_cast<long long>(sourceRect->h)) * m <= image.height;
     if (inside) {
         return;
     }
@@ -155,17 +123,17 @@ void CheckingVideo::clearScreen() {
 }
 
 void CheckingVideo::copyToBitmap(Bitmap& source, Bitmap& target, int x, int y, Rect* sourceRect) {
-    const Live& live = checkLive(source, "copyToBitmap (source)");
+    const Image& image = checkLive(source, "copyToBitmap (source)");
     checkLive(target, "copyToBitmap (target)");
-    checkRect(source, live, sourceRect);
+    checkRect(source, image, sourceRect);
     ++m_copies;
     mix(static_cast<std::uint64_t>(handleOf(source)) << 32 | static_cast<std::uint32_t>(x));
     mix(static_cast<std::uint32_t>(y));
 }
 
 void CheckingVideo::copyToScreen(Bitmap& source, int x, int y, Rect* sourceRect) {
-    const Live& live = checkLive(source, "copyToScreen");
-    checkRect(source, live, sourceRect);
+    const Image& image = checkLive(source, "copyToScreen");
+    checkRect(source, image, sourceRect);
     ++m_copies;
     mix(static_cast<std::uint64_t>(handleOf(source)) << 32 | static_cast<std::uint32_t>(x));
     mix(static_cast<std::uint32_t>(y));
@@ -182,39 +150,12 @@ void CheckingVideo::copyToScreenWithAlpha(Bitmap& source, int x, int y, Rect* so
     mix(alpha);
 }
 
-void CheckingVideo::createBitmap(Bitmap& bitmap, int width, int height) {
-    const long long w = static_cast<long long>(width) * m_multiplier;
-    const long long h = static_cast<long long>(height) * m_multiplier;
-    // The engine refuses these; the fake must not hand out an image the engine would not.
-    if (width < 1 || height < 1 || w > kMaxSide || h > kMaxSide) {
-        throw LoadError("createBitmap", "an image of " + std::to_string(width) + " x " +
-                                            std::to_string(height) + " pixels cannot be made");
-    }
-    bitmap.texture = fakeTexture(newHandle(static_cast<int>(w), static_cast<int>(h)));
-    bitmap.width = static_cast<std::uint16_t>(w);
-    bitmap.height = static_cast<std::uint16_t>(h);
-}
-
 void CheckingVideo::loadBitmap(Bitmap& bitmap, char const* path) {
     if (path == nullptr) {
         trap("loadBitmap with a null path");
     }
     ++m_loads;
-    int width = 256;
-    int height = 256;
-    const auto size = m_sizes.find(path);
-    if (size != m_sizes.end()) {
-        width = size->second.first;
-        height = size->second.second;
-    }
-    if (width < 1) {
-        throw LoadError(path, "cannot be opened");  // how a test makes a path unreadable
-    }
-    const int w = width * m_multiplier;
-    const int h = height * m_multiplier;
-    bitmap.texture = fakeTexture(newHandle(w, h));
-    bitmap.width = static_cast<std::uint16_t>(w);
-    bitmap.height = static_cast<std::uint16_t>(h);
+    NullVideo::loadBitmap(bitmap, path);
 }
 
 void CheckingVideo::unloadBitmap(Bitmap& bitmap) {
@@ -222,8 +163,7 @@ void CheckingVideo::unloadBitmap(Bitmap& bitmap) {
         return;  // SDL accepts destroying nothing; so does the fake
     }
     checkLive(bitmap, "unloadBitmap");
-    m_live[static_cast<std::size_t>(handleOf(bitmap))].live = false;
-    --m_liveCount;
+    NullVideo::unloadBitmap(bitmap);
 }
 
 std::uint64_t Random::next() {

@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::writeFile("fuzz.map", data, size);
 
     fuzz::CheckingVideo video;
-    video.setMultiplier(2);
+    video.setPixelMultiplier(2);
     video.setStrictRects(true);
     const int pictures = size >= 5 && data[4] > 1 ? data[4] - 1 : 1;
     video.setImageSize("tiles.bmp", pictures * 16, 16);

@@ -39,18 +39,6 @@ class InData {
     std::filesystem::path m_previous;
 };
 
-// A recording video service that knows the real sizes of the shipped pictures.
-void useShippedSizes(RecordingVideo& video) {
-    for (const auto& entry : std::filesystem::directory_iterator(".")) {
-        if (entry.path().extension() == ".bmp") {
-            int width = 0;
-            int height = 0;
-            NullVideo::readBmpSize(entry.path().string().c_str(), width, height);
-            video.setImageSize(entry.path().filename().string(), width, height);
-        }
-    }
-}
-
 InputScript shippedScript(const std::string& name) {
     return InputScript::parseFile(
         (sourceDir() / "tests/replay/scripts" / (name + ".txt")).string());
@@ -91,7 +79,7 @@ struct Drawn {
 std::vector<Drawn> play(const std::function<std::unique_ptr<ReplaySession>()>& start,
                         const InputScript& script, int frames = -1) {
     RecordingVideo video;
-    useShippedSizes(video);
+    video.readPictureFiles();  // the shipped pictures' real sizes
     ScopedVideo installed(&video);
     std::vector<Drawn> drawn;
     auto note = [&](ReplaySession& session) {

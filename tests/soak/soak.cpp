@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <string>
@@ -92,26 +91,6 @@ class Player {
     int m_jumpFrames = 0;
 };
 
-// Logical sizes of the shipped pictures, so the checking video answers like the engine.
-void useImageSizes(fuzz::CheckingVideo& video, const fs::path& data) {
-    for (const auto& entry : fs::directory_iterator(data)) {
-        if (entry.path().extension() != ".bmp") {
-            continue;
-        }
-        std::ifstream file(entry.path(), std::ios::binary);
-        unsigned char header[26] = {};
-        file.read(reinterpret_cast<char*>(header), sizeof header);
-        const auto le32 = [&header](int at) {
-            return static_cast<std::int32_t>(header[at] | header[at + 1] << 8 |
-                                             header[at + 2] << 16 |
-                                             static_cast<std::uint32_t>(header[at + 3]) << 24);
-        };
-        const int height = le32(22);
-        video.setImageSize(entry.path().filename().string(), le32(18),
-                           height < 0 ? -height : height);
-    }
-}
-
 std::vector<std::string> listOf(const IniDictionary& menu, const char* section,
                                 const char* prefix) {
     std::vector<std::string> entries;
@@ -127,7 +106,7 @@ std::vector<std::string> listOf(const IniDictionary& menu, const char* section,
 std::uint64_t soak(const std::string& levelName, const std::string& character,
                    const Options& options, std::uint64_t seed, const fs::path& data) {
     fuzz::CheckingVideo video;
-    useImageSizes(video, data);
+    video.readPictureFiles();  // the shipped pictures, from the working directory
     const ScopedVideo provided(&video);
     std::uint64_t hash = 0;
     {

@@ -129,7 +129,7 @@ TEST_F(MenuTest, DrawsClearedScreenThenTitlesThenCursor) {
 }
 
 TEST_F(MenuTest, CursorKeepsItsOutputWidthLeftOfTheText) {
-    video.setMultiplier(2);
+    video.setPixelMultiplier(2);
     open();
     EXPECT_EQ(drawCursors(), (Cursor{{16, 32}}));
 }

@@ -157,11 +157,12 @@ TEST_F(TileMapLoader, RefusesATileSheetNarrowerThanItsPictures) {
 }
 
 TEST_F(TileMapLoader, MeasuresTheTileSheetWhateverTheMultiplier) {
-    video.setMultiplier(3);
+    video.setPixelMultiplier(3);
     useTileSheet(video, 3);
     EXPECT_NO_THROW(loadWritten());
     useTileSheet(video, 2);
-    EXPECT_TRUE(mentions(refusal(), "tiles.bmp", {"96 pixels wide", "144 pixels needed"}));
+    // In the sheet's own pixels, as an editor shows them.
+    EXPECT_TRUE(mentions(refusal(), "tiles.bmp", {"32 pixels wide", "48 pixels needed"}));
 }
 
 TEST_F(TileMapLoader, RefusesALevelWithoutBoundaries) {
