@@ -71,12 +71,7 @@ class PictureHash : public NullVideo {
 // The shipped data in a scratch folder, which becomes the working directory.
 class ShippedData {
   public:
-    ShippedData() {
-        for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
-            scratch.copyFromSource("data/" + entry.path().filename().string(),
-                                   entry.path().filename().string());
-        }
-    }
+    ShippedData() { scratch.copyShippedData(); }
     ScratchDir scratch;
 };
 

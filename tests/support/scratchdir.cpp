@@ -38,6 +38,13 @@ void ScratchDir::copyFromSource(const std::string& sourcePath, const std::string
     fs::copy_file(sourceDir() / sourcePath, file, fs::copy_options::overwrite_existing);
 }
 
+void ScratchDir::copyShippedData(const std::string& into) const {
+    for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
+        copyFromSource("data/" + entry.path().filename().string(),
+                       (fs::path(into) / entry.path().filename()).string());
+    }
+}
+
 fs::path sourceDir() {
     return fs::path(KESTRELIX_SOURCE_DIR);
 }

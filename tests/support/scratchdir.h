@@ -17,6 +17,9 @@ class ScratchDir {
     void write(const std::string& name, const std::string& bytes) const;
     // Copies a file of the source tree (e.g. "data/font.ini") under the given name.
     void copyFromSource(const std::string& sourcePath, const std::string& name) const;
+    // Copies every file of the shipped data/ into the folder `into` ("" for the scratch
+    // directory itself).
+    void copyShippedData(const std::string& into = "") const;
     const std::filesystem::path& path() const { return m_path; }
 
   private:

@@ -262,12 +262,7 @@ std::string listOf(const std::vector<contentcheck::Problem>& problems) {
 
 class BadData : public ::testing::TestWithParam<Case> {
   protected:
-    void SetUp() override {
-        for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
-            scratch.copyFromSource("data/" + entry.path().filename().string(),
-                                   entry.path().filename().string());
-        }
-    }
+    void SetUp() override { scratch.copyShippedData(); }
     ScratchDir scratch;
 };
 
@@ -374,12 +369,7 @@ std::string verdictOf(const std::function<void()>& load) {
 
 class CorpusAgreement : public ::testing::TestWithParam<CorpusFile> {
   protected:
-    void SetUp() override {
-        for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
-            scratch.copyFromSource("data/" + entry.path().filename().string(),
-                                   entry.path().filename().string());
-        }
-    }
+    void SetUp() override { scratch.copyShippedData(); }
     ScratchDir scratch;
 };
 

@@ -18,12 +18,7 @@ namespace {
 // override is prepended: "[BoundingBox]\nheightHalf = 10\n" + the shipped file.
 class ContentCheck : public ::testing::Test {
   protected:
-    void SetUp() override {
-        for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
-            m_scratch.copyFromSource("data/" + entry.path().filename().string(),
-                                     entry.path().filename().string());
-        }
-    }
+    void SetUp() override { m_scratch.copyShippedData(); }
 
     std::string shipped(const std::string& name) const {
         std::ifstream in(sourceDir() / "data" / name, std::ios::binary);

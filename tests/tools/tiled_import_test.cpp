@@ -153,10 +153,7 @@ std::vector<TraceRow> parseTrace(const std::string& csvText) {
 
 TEST(TiledDesign, NewLevelImportsPassesTheCheckAndPlays) {
     ScratchDir scratch;
-    for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
-        scratch.copyFromSource("data/" + entry.path().filename().string(),
-                               "data/" + entry.path().filename().string());
-    }
+    scratch.copyShippedData("data");
     scratch.write("design/hop.tmx", hopTmx());
     scratch.write("design/hop.txt", kHopScript);
     const fs::path data = scratch.path() / "data";

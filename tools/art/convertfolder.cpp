@@ -33,3 +33,25 @@ void convertFolder(const fs::path& sourceFolder, const fs::path& outputFolder,
         std::cout << source.string() << " -> " << output.string() << "\n";
     }
 }
+
+int runConverterTool(const ConverterTool& tool, int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        if (tool.otherMode && tool.otherMode(args)) {
+            return 0;
+        }
+        if (args.size() == 3 && args[0] == "--all") {
+            convertFolder(args[1], args[2], tool.isSource, tool.sourcesName, tool.outputExtension,
+                          tool.convert);
+        } else if (args.size() == 2 && args[0].rfind("--", 0) != 0) {
+            tool.convert(args[0], args[1]);
+        } else {
+            std::cerr << tool.usage;
+            return 2;
+        }
+    } catch (const LoadError& error) {
+        std::cerr << tool.name << ": " << error.file() << ": " << error.problem() << "\n";
+        return 1;
+    }
+    return 0;
+}

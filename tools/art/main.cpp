@@ -48,12 +48,6 @@ void convert(const fs::path& source, const fs::path& output) {
     warnAboutSeeThroughTiles(source, sheet);
 }
 
-void convertAll(const fs::path& sourceFolder, const fs::path& outputFolder) {
-    convertFolder(
-        sourceFolder, outputFolder, [](const fs::path& file) { return file.extension() == ".txt"; },
-        ".txt", ".bmp", convert);
-}
-
 void list(const fs::path& source) {
     const ArtSheet sheet = loadArtSheet(source);
     for (std::size_t i = 0; i < sheet.pictures.size(); ++i) {
@@ -63,30 +57,25 @@ void list(const fs::path& source) {
     }
 }
 
-int usage() {
-    std::cerr << "usage: kestrelix-art <source.txt> <output.bmp>\n"
-                 "       kestrelix-art --all <source folder> <output folder>\n"
-                 "       kestrelix-art --list <source.txt>\n";
-    return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    try {
-        if (args.size() == 3 && args[0] == "--all") {
-            convertAll(args[1], args[2]);
-        } else if (args.size() == 2 && args[0] == "--list") {
-            list(args[1]);
-        } else if (args.size() == 2 && args[0].rfind("--", 0) != 0) {
-            convert(args[0], args[1]);
-        } else {
-            return usage();
+    ConverterTool tool;
+    tool.name = "kestrelix-art";
+    tool.usage =
+        "usage: kestrelix-art <source.txt> <output.bmp>\n"
+        "       kestrelix-art --all <source folder> <output folder>\n"
+        "       kestrelix-art --list <source.txt>\n";
+    tool.isSource = [](const fs::path& file) { return file.extension() == ".txt"; };
+    tool.sourcesName = ".txt";
+    tool.outputExtension = ".bmp";
+    tool.convert = convert;
+    tool.otherMode = [](const std::vector<std::string>& args) {
+        if (args.size() != 2 || args[0] != "--list") {
+            return false;
         }
-    } catch (const LoadError& error) {
-        std::cerr << "kestrelix-art: " << error.file() << ": " << error.problem() << "\n";
-        return 1;
-    }
-    return 0;
+        list(args[1]);
+        return true;
+    };
+    return runConverterTool(tool, argc, argv);
 }

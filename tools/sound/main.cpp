@@ -42,31 +42,17 @@ void convert(const fs::path& source, const fs::path& output) {
     writeFileIfChanged(output, bytes);
 }
 
-void convertAll(const fs::path& sourceFolder, const fs::path& outputFolder) {
-    convertFolder(sourceFolder, outputFolder, isSource, ".sfx or .tune", ".wav", convert);
-}
-
-int usage() {
-    std::cerr << "usage: kestrelix-sound <source.sfx|source.tune> <output.wav>\n"
-                 "       kestrelix-sound --all <source folder> <output folder>\n";
-    return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    try {
-        if (args.size() == 3 && args[0] == "--all") {
-            convertAll(args[1], args[2]);
-        } else if (args.size() == 2 && args[0].rfind("--", 0) != 0) {
-            convert(args[0], args[1]);
-        } else {
-            return usage();
-        }
-    } catch (const LoadError& error) {
-        std::cerr << "kestrelix-sound: " << error.file() << ": " << error.problem() << "\n";
-        return 1;
-    }
-    return 0;
+    ConverterTool tool;
+    tool.name = "kestrelix-sound";
+    tool.usage =
+        "usage: kestrelix-sound <source.sfx|source.tune> <output.wav>\n"
+        "       kestrelix-sound --all <source folder> <output folder>\n";
+    tool.isSource = isSource;
+    tool.sourcesName = ".sfx or .tune";
+    tool.outputExtension = ".wav";
+    tool.convert = convert;
+    return runConverterTool(tool, argc, argv);
 }
