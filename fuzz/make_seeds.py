@@ -226,28 +226,10 @@ def character_sprite():
     return text
 
 
-CHARACTER = (
-    "[Options]\nadjustPositionAfterScroll = true\n"
-    "[XSpeed]\nacceleratingInt = 0\nacceleratingFraction = 32\n"
-    "deceleratingInt = 0\ndeceleratingFraction = 128\n"
-    "jumpAcceleratingInt = 1\njumpAcceleratingFraction = 80\n"
-    "jumpingInt = 1\njumpingFraction = 80\nreelingInt = 0\nreelingFraction = 128\n"
-    "runningInt = 1\nrunningFraction = 96\n"
-    "[YSpeed]\nclimbingInt = 0\nclimbingFraction = 192\ncollisionInt = 0\n"
-    "collisionFraction = -192\nfallingInt = 0\nfallingFraction = 0\ngravityInt = 0\n"
-    "gravityFraction = 64\njumpingInt = 4\njumpingFraction = 223\njumpReleasedInt = 1\n"
-    "jumpReleasedFraction = 0\njumpReleasedMaxInt = 2\njumpReleasedMaxFraction = 31\n"
-    "minInt = -12\nminFraction = 0\nscrollingInt = 0\nscrollingFraction = 192\n"
-    "reelingInt = 1\nreelingFraction = 0\n"
-    "[ScrollConstants]\nverticalSpeed = 4\nstartPosTop = 0\nstartPosBottom = 240\n"
-    "downEndPosY = 20\nupEndPosY = 200\n"
-    "[Durations]\nready = 0\nscrolling = 61\nbeforeScrolling = 15\nafterScrolling = 15\n"
-    "accelerating = 7\nacceleratingPreviousAnimation = 0\ndecelerating = 8\n"
-    "deceleratingPreviousAnimation = 0\ninvincible = 111\nlanding = 10\nreeling = 20\n"
-    "shooting = 15\n"
-    "[ReadyMessage]\ndisplayInterval = 15\n"
-    "[BoundingBox]\nheightHalf = 10\nxOffset = -7\nyOffset = -12\nwidth = 14\nheight = 21\n"
-    "[Bullet]\nspritesheet = bullet.bmp\nxOffsetLeft = -16\nxOffsetRight = 8\nyOffset = -4\n")
+# The test character of tests/support/fixture.h, so the seeds start from the same file the
+# player, level and end-to-end tests play.
+with open(os.path.join(ROOT, "tests", "support", "fixture", "character.ini"), encoding="latin-1") as f:
+    CHARACTER = f.read()
 
 ALL_OPTIONS = ["adjustPositionAfterScroll", "allowLadderDownGrabBelowTop",
                "applyGravityBeforeCollisionCheck", "climbAfterJumpingGrab",

@@ -23,44 +23,12 @@
 
 namespace {
 
-constexpr int kLimit = 1000;
-
-class MenuAndPad : public ::testing::Test {
+class MenuAndPad : public GameTest {
   protected:
     // Extra settings.ini lines go after [Video].
     void start(const std::string& settings = "") {
-        testgame::write(scratch, 1);
-        scratch.write("settings.ini", "[Video]\npixelMultiplier = 1\n" + settings);
         VirtualPad::deliverWithoutFocus();
-        engine = std::make_unique<GameEngine>();
-        provided = std::make_unique<ScopedVideo>(engine.get());
-        manager = std::make_unique<GameStateManager>();
-    }
-
-    ~MenuAndPad() override {
-        pad.reset();
-        manager.reset();
-        provided.reset();
-        engine.reset();
-    }
-
-    void frame() {
-        engine->handleEvents();
-        if (!engine->isPaused()) {
-            manager->update(engine->getControls());
-        }
-        manager->draw();
-        engine->flipScreen();
-    }
-
-    bool runUntil(const std::function<bool()>& condition, int limit = kLimit) {
-        for (int i = 0; i < limit; ++i) {
-            if (condition()) {
-                return true;
-            }
-            frame();
-        }
-        return condition();
+        GameTest::start(1, settings);
     }
 
     // A key or button pressed for one frame and let go in the next.
@@ -78,18 +46,12 @@ class MenuAndPad : public ::testing::Test {
     }
 
     StageSelect* menu() const { return dynamic_cast<StageSelect*>(manager->getCurrentState()); }
-    Level* level() const { return dynamic_cast<Level*>(manager->getCurrentState()); }
-    Voltbot& player() const { return *level()->getPlayer(); }
 
     bool playing() const {
         return level() != nullptr && level()->getPhase() == Level::kPlaying &&
                player().getState() == Voltbot::State::kStanding;
     }
 
-    ScratchDir scratch;
-    std::unique_ptr<GameEngine> engine;
-    std::unique_ptr<ScopedVideo> provided;
-    std::unique_ptr<GameStateManager> manager;
     std::unique_ptr<VirtualPad> pad;
 };
 

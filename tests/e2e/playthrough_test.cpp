@@ -48,58 +48,14 @@ void release(SDL_Keycode key) {
     pushKey(SDL_KEYUP, key);
 }
 
-class Playthrough : public ::testing::Test {
+class Playthrough : public GameTest {
   protected:
-    Playthrough() {
-        testgame::write(scratch, kScale);
-        engine = std::make_unique<GameEngine>();
-        provided = std::make_unique<ScopedVideo>(engine.get());
-        manager = std::make_unique<GameStateManager>();
-    }
-
-    ~Playthrough() override {
-        // The states give their pictures back to the engine, so they go first.
-        manager.reset();
-        provided.reset();
-        engine.reset();
-    }
-
-    // A frame as the main loop runs it, up to the picture being complete; present()
-    // ends it. In between, the test may read the picture back.
-    void drawFrame() {
-        engine->handleEvents();
-        if (!engine->isPaused()) {
-            manager->update(engine->getControls());
-        }
-        manager->draw();
-        ++frames;
-    }
-
-    void present() { ASSERT_EQ(engine->flipScreen(), 0); }
-
-    void frame() {
-        drawFrame();
-        present();
-    }
-
-    // Runs whole frames until the condition holds before a frame; false after the limit.
-    bool runUntil(const std::function<bool()>& condition, int limit = kLimit) {
-        for (int i = 0; i < limit; ++i) {
-            if (condition()) {
-                return true;
-            }
-            frame();
-        }
-        return condition();
-    }
+    Playthrough() { start(kScale); }
 
     // The colour of logical pixel (x, y) of the picture drawn so far.
     std::uint32_t pixel(int x, int y) const {
         return readPixel(engine->renderer(), x * kScale, y * kScale);
     }
-
-    Level* level() const { return dynamic_cast<Level*>(manager->getCurrentState()); }
-    Voltbot& player() const { return *level()->getPlayer(); }
 
     // Down, shoot, down: the second level and the second character are selected, and
     // shoot is pressed again for the next frame, which confirms.
@@ -130,12 +86,6 @@ class Playthrough : public ::testing::Test {
                    player().getState() == Voltbot::State::kStanding;
         }));
     }
-
-    ScratchDir scratch;
-    std::unique_ptr<GameEngine> engine;
-    std::unique_ptr<ScopedVideo> provided;
-    std::unique_ptr<GameStateManager> manager;
-    int frames = 0;
 };
 
 TEST_F(Playthrough, MenuIsDrawnInTheConfirmingFrameAndTheLevelTakesOverInTheNextTwo) {

@@ -1,10 +1,20 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
 
-#include "bmpfile.h"
+#include "bmpwriter.h"
+#include "engine/gameengine.h"
+#include "engine/scopedvideo.h"
+#include "scratchdir.h"
+#include "states/gamestatemanager.h"
 
-class ScratchDir;
+class Level;
+class Voltbot;
 
 // A small but complete game folder with real BMP pictures, so the whole program can be
 // played headless from the menu on: settings, font, menu cursor, enemy, two levels and
@@ -51,7 +61,7 @@ constexpr int kLadderCentre = 200;  // where a grab puts the reference point
 constexpr int kHoleLeft = 208;      // the hole in row 8's floor beside the ladder
 constexpr int kUpEndPosY = 224;     // where an upward scroll leaves Beta in the new row
 
-// The ready message and the font cell size it is drawn with.
+// The ready message (the one writeTestLevels gives) and the font cell size it is drawn with.
 constexpr const char* kReadyMessage = "READY";
 constexpr int kGlyphWidth = 8;
 constexpr int kGlyphHeight = 8;
@@ -60,8 +70,34 @@ constexpr int kGlyphHeight = 8;
 constexpr int kReadyFrames = 60;
 constexpr int kBlinkFrames = 15;
 
-// Writes the whole folder into the scratch directory, with the given pixel multiplier in
-// settings.ini.
-void write(const ScratchDir& scratch, int pixelMultiplier);
+// Writes the whole folder into the scratch directory, with the given pixel multiplier and
+// the extra lines after [Video] in settings.ini.
+void write(const ScratchDir& scratch, int pixelMultiplier, const std::string& settings);
 
 }  // namespace testgame
+
+// The test game played from the menu on, in process: the real engine under SDL's dummy
+// video driver as the video service and the real state manager.
+class GameTest : public ::testing::Test {
+  protected:
+    ~GameTest() override;
+
+    // Writes the folder (see testgame::write), then opens the engine and the manager.
+    void start(int pixelMultiplier, const std::string& settings = "");
+    // A frame as the main loop runs it, up to the picture being complete; present()
+    // ends it. In between, the test may read the picture back.
+    void drawFrame();
+    void present();
+    void frame();
+    // Runs whole frames until the condition holds before a frame; false after the limit.
+    bool runUntil(const std::function<bool()>& condition, int limit = 1000);
+
+    // The level being played, or null in the menu.
+    Level* level() const;
+    Voltbot& player() const;
+
+    ScratchDir scratch;
+    std::unique_ptr<GameEngine> engine;
+    std::unique_ptr<ScopedVideo> provided;
+    std::unique_ptr<GameStateManager> manager;
+};

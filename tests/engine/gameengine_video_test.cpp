@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bmpfile.h"
+#include "bmpwriter.h"
 #include "config/loaderror.h"
 #include "engine/bmpfile.h"
 #include "engine/gameengine.h"

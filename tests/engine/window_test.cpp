@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "bmpfile.h"
+#include "bmpwriter.h"
 #include "engine/gameengine.h"
 #include "engineharness.h"
 #include "scratchdir.h"

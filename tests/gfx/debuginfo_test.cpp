@@ -2,42 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "recordingvideo.h"
 #include "scratchdir.h"
+#include "testfont.h"
 
 namespace {
 
-using Kind = RecordingVideo::Kind;
-
 class DebugInfoTest : public ::testing::Test {
   protected:
-    DebugInfoTest() {
-        scratch.write("font.ini",
-                      "[Properties]\nsheet = glyphs.bmp\ncharacterHeight = 8\n"
-                      "characterWidth = 8\n[Characters]\n- = 120\n");
-    }
+    DebugInfoTest() { scratch.write("font.ini", testFontIni("- = 120\n")); }
 
     // One overlay row as text, a character per 8-pixel cell from x 8 to x 64: digits,
     // '-' for the minus glyph and '.' for an empty cell. Columns: left number's sign at 8
     // (2-digit numbers at 16), right number's sign at 40.
-    std::string row(int y) const {
-        std::map<int, char> cells;
-        for (const auto& copy : video.callsOf(Kind::kCopyToScreen)) {
-            if (copy.y == y) {
-                const int glyphY = copy.sourceRect.y;
-                cells[copy.x] = glyphY == 120 ? '-' : static_cast<char>('0' + glyphY / 8);
-            }
-        }
-        std::string text;
-        for (int x = 8; x <= 64; x += 8) {
-            const auto it = cells.find(x);
-            text += it == cells.end() ? '.' : it->second;
-        }
-        return text;
-    }
+    std::string row(int y) const { return glyphRow(video, y, 8, 64, 120); }
 
     ScratchDir scratch;
     RecordingVideo video;

@@ -3,54 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <map>
 #include <string>
 
 #include "config/loaderror.h"
 #include "recordingvideo.h"
 #include "scratchdir.h"
+#include "testfont.h"
 
 namespace {
 
 using Kind = RecordingVideo::Kind;
 
-// 8 x 8 cells: the digits in the first ten cells, then the glyphs the tests use.
-const char* const kFontIni = R"(
-[Properties]
-sheet = glyphs.bmp
-characterHeight = 8
-characterWidth = 8
-
-[Characters]
-space = 80
-- = 88
-A = 96
-a = 104
-1 = 8
-)";
+// The glyphs the tests use besides the digits.
+const char* const kCharacters = "space = 80\n- = 88\nA = 96\na = 104\n1 = 8\n";
 
 class FontTest : public ::testing::Test {
   protected:
-    FontTest() { scratch.write("font.ini", kFontIni); }
+    FontTest() { scratch.write("font.ini", testFontIni(kCharacters)); }
 
     // What the screen copies show, one character per 8-pixel cell from x 0: a digit for
     // a digit cell, '-' for the minus glyph, '.' for an empty cell.
-    std::string shown() const {
-        std::map<int, char> cells;
-        for (const auto& copy : video.callsOf(Kind::kCopyToScreen)) {
-            EXPECT_EQ(copy.sourceRect.w, 8);
-            EXPECT_EQ(copy.sourceRect.h, 8);
-            const int y = copy.sourceRect.y;
-            cells[copy.x] = y == 88 ? '-' : y < 80 ? static_cast<char>('0' + y / 8) : '?';
-        }
-        std::string text;
-        const int last = cells.empty() ? -1 : cells.rbegin()->first;
-        for (int x = 0; x <= last; x += 8) {
-            const auto it = cells.find(x);
-            text += it == cells.end() ? '.' : it->second;
-        }
-        return text;
-    }
+    std::string shown() const { return glyphRow(video, kAnyRow, 0, kLastGlyph, 88); }
 
     ScratchDir scratch;
     RecordingVideo video;

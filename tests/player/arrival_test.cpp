@@ -2,8 +2,6 @@
 
 #include "config/loaderror.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // A floor at tile row 10 and nothing above it: the beam stops at row 116, 32 pixels
@@ -107,7 +105,7 @@ TEST_F(Arrival, CharacterWithoutAllTenAnimationsIsRefused) {
         build(flatFloor(), c);
         FAIL() << "a character with 9 animations was accepted";
     } catch (const LoadError& error) {
-        EXPECT_EQ(error.file(), "test.ini");
+        EXPECT_EQ(error.file(), "hero.ini");
         EXPECT_NE(error.problem().find("[Animations] amount = 9"), std::string::npos);
     }
     EXPECT_EQ(video.liveBitmaps(), 1);  // only the map's tile sheet is left

@@ -1,7 +1,5 @@
 #include "playertest.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // A wall two tiles high beside the standing position. The player walks into it with one

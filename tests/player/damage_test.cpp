@@ -1,28 +1,13 @@
 #include "playertest.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // Standard numbers: knock-back 0xC0 per frame, upward 0x100 under gravity, reeling for 12
 // frames (it ends on the floor), invincible for 10.
 class Damage : public PlayerTest {
   protected:
-    void standOnFloor(const Character& c = {}) {
-        build(flatFloor(), c);
-        arrive();
-    }
     // Draws one frame and tells whether the player's own picture was drawn (any sheet).
-    bool spriteDrawn() {
-        video.clearCalls();
-        player().draw(camera);
-        for (int sheet = 0; sheet < 4; ++sheet) {
-            if (!video.screenCopiesOf("voltbot" + std::to_string(sheet) + ".bmp").empty()) {
-                return true;
-            }
-        }
-        return false;
-    }
+    bool spriteDrawn() { return sheetDrawn() >= 0; }
 };
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST_F(EnemyContact, DrawsItsFirstSheetAtTheScreenMappedBox) {
     camera.move(100, 2000);
     enemy.update();
     enemy.draw(camera);
-    const auto copies = video.screenCopiesOf("enemy0.bmp");
+    const auto copies = video.screenCopiesOf("enemy.bmp");
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_EQ(copies[0].x, 112 - 100 - 12);  // the description's offset is -12
     EXPECT_EQ(copies[0].y, 2104 - 2000 - 12);

@@ -1,17 +1,11 @@
 #include "playertest.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // Standard numbers: jump speed 0x4E0, gravity 0x40, terminal speed -0x400. A full jump
 // rises 20 frames by 1248, 1184, ... 32 (50 pixels in all) and lands 21 frames later.
 class Jumping : public PlayerTest {
   protected:
-    void standOnFloor(const Character& character = {}) {
-        build(flatFloor(), character);
-        arrive();
-    }
     // Frames of a jump that began with jump pressed; the rise of frame k (k >= 1).
     static int rise(int k) { return kJumpingY - kGravity * (k - 1); }
     static int yAfterRising(int frames) {

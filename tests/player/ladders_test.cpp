@@ -1,7 +1,5 @@
 #include "playertest.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // Two screens side by side with five ladders around a floor at tile row 10 (the player

@@ -1,8 +1,8 @@
 #pragma once
 
-// Shared fixture of the player tests: a test character written inline, little levels
-// written as text rows, and an input script that fills Controls the way the engine does
-// (previous directions from the previous frame, pressed/released from key changes).
+// Shared fixture of the player tests: the test character of fixture.h in its distinct
+// tuning, little levels written as text rows, and keys held per frame, turned into Controls
+// by the engine's own key rules.
 
 #include <gtest/gtest.h>
 
@@ -12,29 +12,27 @@
 
 #include "engine/controls.h"
 #include "engine/fixedpoint.h"
+#include "levelfixture.h"
 #include "player/voltbot.h"
-#include "recordingvideo.h"
-#include "scratchdir.h"
-#include "textmap.h"
 #include "world/camera.h"
 #include "world/map.h"
 
-class GameStateManager;
-class Level;
+using State = Voltbot::State;
 
-// Keys held in one frame; combine with |.
-enum Key : int {
-    kNoKey = 0,
-    kLeft = 1,
-    kRight = 2,
-    kUp = 4,
-    kDown = 8,
-    kJump = 16,
-    kShoot = 32,
-};
+// Keys held in one frame, one bit per game key; combine with |.
+constexpr int keyBit(Controls::Key key) {
+    return 1 << static_cast<int>(key);
+}
+constexpr int kNoKey = 0;
+constexpr int kLeft = keyBit(Controls::Key::kLeft);
+constexpr int kRight = keyBit(Controls::Key::kRight);
+constexpr int kUp = keyBit(Controls::Key::kUp);
+constexpr int kDown = keyBit(Controls::Key::kDown);
+constexpr int kJump = keyBit(Controls::Key::kJump);
+constexpr int kShoot = keyBit(Controls::Key::kShoot);
 
-// Lines prepended to the sections of the test character; the first value of a key wins,
-// so a line here overrides the standard value below it.
+// Lines put in front of the sections of the test character; the first value of a key
+// wins, so a line here overrides the tuning's value.
 struct Character {
     std::string options;
     std::string xSpeed;
@@ -44,7 +42,7 @@ struct Character {
     std::string box;
 };
 
-// The standard test character, in 1/256 pixel:
+// The tuning of the player tests (fixture/distinct.ini over character.ini), in 1/256 pixel:
 constexpr int kAccelerating = 0x20;
 constexpr int kDecelerating = 0x80;
 constexpr int kJumpAccelerating = 0x40;
@@ -82,7 +80,7 @@ constexpr int px(int pixels) {
     return pixels * fixedpoint::kOne;
 }
 
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public ::testing::Test, public LevelFixture {
   protected:
     PlayerTest();
     ~PlayerTest() override;
@@ -95,8 +93,10 @@ class PlayerTest : public ::testing::Test {
     // beam stops at pixel row stopY.
     void build(const std::vector<std::string>& rows, const Character& character = {},
                int startX = 128, int stopY = 148);
+    // build() on flatFloor(), then arrive().
+    void standOnFloor(const Character& character = {});
     // Builds a real Level through a state manager, from the level description given.
-    void buildLevel(const TestLevel& level, const Character& character = {});
+    void buildLevel(const TestLevel& description, const Character& character = {});
 
     // One frame with the given keys held.
     void step(int keys = kNoKey);
@@ -105,21 +105,19 @@ class PlayerTest : public ::testing::Test {
     int arrive();
     // One frame of the level: update, then draw (the level ends its ready phase in draw).
     void levelFrame(int keys = kNoKey);
+    // Which of the player's four sheets (right, left, right and left shooting) one draw
+    // of the player used; -1 when it drew none.
+    int sheetDrawn();
 
     Voltbot& player();
 
-    RecordingVideo video;
-    ScopedVideo service{&video};
-    ScratchDir scratch;
     Camera camera;
     std::unique_ptr<Map> map;
     std::unique_ptr<Voltbot> bot;
-    std::unique_ptr<GameStateManager> manager;
-    std::unique_ptr<Level> level;
 
   private:
     Controls controlsFor(int keys);
-    void writeCommonFiles();
 
+    Controls m_controls;
     int m_previousKeys = kNoKey;
 };

@@ -1,16 +1,10 @@
 #include "playertest.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // Flat floor; the player stands at x 128 after its arrival.
 class Running : public PlayerTest {
   protected:
-    void standOnFloor(const Character& character = {}) {
-        build(flatFloor(), character);
-        arrive();
-    }
     void expectFrame(int x, State state, int animation, const char* what) {
         EXPECT_EQ(player().getXPosition(), x) << what;
         EXPECT_EQ(player().getState(), state) << what;

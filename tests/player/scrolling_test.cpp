@@ -2,8 +2,6 @@
 
 #include "states/level.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // Two screens, one above the other, both boundaries. The upper screen is empty, so the

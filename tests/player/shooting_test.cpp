@@ -1,28 +1,10 @@
 #include "playertest.h"
 
-using State = Voltbot::State;
-
 namespace {
 
 // Bullets start 8 pixels right (12 left) of the player and 2 pixels above its reference
 // point, and fly 4 pixels in the frame they are fired. The pose lasts 5 frames.
-class Shooting : public PlayerTest {
-  protected:
-    void standOnFloor(const Character& c = {}) {
-        build(flatFloor(), c);
-        arrive();
-    }
-    int sheetDrawn() {
-        video.clearCalls();
-        player().draw(camera);
-        for (int sheet = 0; sheet < 4; ++sheet) {
-            if (!video.screenCopiesOf("voltbot" + std::to_string(sheet) + ".bmp").empty()) {
-                return sheet;
-            }
-        }
-        return -1;
-    }
-};
+class Shooting : public PlayerTest {};
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "recordingvideo.h"
 #include "scratchdir.h"
 #include "states/gamestatemanager.h"
+#include "testfont.h"
 
 // The menu is driven through its own update: the manager's next update would replace it
 // by a level, whose files these tests do not provide.
@@ -19,19 +20,8 @@ using Kind = RecordingVideo::Kind;
 using Id = GameStateManager::InitMessageId;
 
 // 8 x 8 glyphs; only the letters of "empty" are listed, to recognise that title.
-const char* const kFontIni = R"(
-[Properties]
-sheet = glyphs.bmp
-characterHeight = 8
-characterWidth = 8
-
-[Characters]
-e = 80
-m = 88
-p = 96
-t = 104
-y = 112
-)";
+// Only the letters of "empty" have glyphs, to recognise that title.
+const char* const kCharacters = "e = 80\nm = 88\np = 96\nt = 104\ny = 112\n";
 
 const char* const kThreeLevelsTwoCharacters = R"(
 [Levels]
@@ -67,7 +57,7 @@ class Pad {
 class MenuTest : public ::testing::Test {
   protected:
     MenuTest() {
-        scratch.write("font.ini", kFontIni);
+        scratch.write("font.ini", testFontIni(kCharacters));
         video.setImageSize("selector.bmp", 8, 8);
     }
 

@@ -15,6 +15,7 @@
 #include "engine/gameengine.h"
 #include "engine/servicelocator.h"
 #include "engine/timemachinekeys.h"
+#include "engineharness.h"
 #include "scratchdir.h"
 #include "sdlkeys.h"
 #include "states/gamestatemanager.h"
@@ -61,11 +62,7 @@ class Game {
     }
 
     TraceRow frame() {
-        engine->handleEvents();
-        if (!engine->isPaused()) {
-            machine->update(engine->getControls());
-        }
-        machine->draw();
+        updateAndDraw(*engine, *machine);
         engine->flipScreen();
         rows.push_back(tracewriter::sample(static_cast<int>(rows.size()), *machine->level()));
         return rows.back();

@@ -139,8 +139,10 @@ std::size_t tileByteOffset(int mapWidthTiles, int column, int row) {
                    2;
 }
 
-void writeTestLevel(const ScratchDir& scratch, const TestLevel& level) {
-    std::string ini = "[Common]\nreadyMessage = READY\n\n[" + level.name + "]\n";
+namespace {
+
+std::string levelSection(const TestLevel& level) {
+    std::string ini = "[" + level.name + "]\n";
     ini += level.extraKeys;
     ini += "tileSheet = tiles.bmp\n";
     ini += "tileMap = " + level.name + ".map\n";
@@ -155,9 +157,22 @@ void writeTestLevel(const ScratchDir& scratch, const TestLevel& level) {
     ini += "teleportStopPosY = " + std::to_string(level.teleportStopPosY) + "\n";
     ini +=
         "teleportStartYSpeedFraction = " + std::to_string(level.teleportStartYSpeedFraction) + "\n";
-    ini += level.extraSections;
+    return ini + level.extraSections;
+}
+
+}  // namespace
+
+void writeTestLevels(const ScratchDir& scratch, const std::vector<TestLevel>& levels) {
+    std::string ini = "[Common]\nreadyMessage = READY\n";
+    for (const TestLevel& level : levels) {
+        ini += "\n" + levelSection(level);
+        scratch.write(level.name + ".map", buildTileMap(level.rows, level.pictureCount));
+    }
     scratch.write("levels.ini", ini);
-    scratch.write(level.name + ".map", buildTileMap(level.rows, level.pictureCount));
+}
+
+void writeTestLevel(const ScratchDir& scratch, const TestLevel& level) {
+    writeTestLevels(scratch, {level});
 }
 
 void useTileSheet(RecordingVideo& video, int pictureCount) {

@@ -62,6 +62,8 @@ struct TestLevel {
 // sheet narrower than its pictures, so call useTileSheet(video, level.pictureCount)
 // before constructing the Map.
 void writeTestLevel(const ScratchDir& scratch, const TestLevel& level);
+// The same for several levels in one levels.ini, each with its map file.
+void writeTestLevels(const ScratchDir& scratch, const std::vector<TestLevel>& levels);
 
 // Makes the fake video service report "tiles.bmp" wide enough for pictureCount tiles.
 void useTileSheet(RecordingVideo& video, int pictureCount = 3);

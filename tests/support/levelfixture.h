@@ -11,8 +11,8 @@
 #include "states/level.h"
 #include "textmap.h"
 
-// A little game folder in a scratch directory: font, menu, enemy, a character file
-// "hero.ini" and a level "Test", played through a recording video service.
+// A little game folder in a scratch directory: the game files and the standard character
+// ("hero.ini") of fixture.h, and a level "Test", played through a recording video service.
 //
 // The level is one screen wide and two screen rows high, each row its own boundary. Both
 // rows have a floor whose right quarter is open, so walking right drops the player into
@@ -22,8 +22,7 @@ class LevelFixture {
   public:
     LevelFixture();
 
-    // Lines put before the character file's own values; the first value of a key wins,
-    // so "[Durations]\nready = 60\n" overrides the default ready duration.
+    // The standard character with these lines in front (see fixture::character).
     void writeCharacter(const std::string& overrides = "");
     void writeLevel(const TestLevel& test);
     // Creates the manager (with its stage select) and the level from the files.

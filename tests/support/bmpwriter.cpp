@@ -1,4 +1,4 @@
-#include "bmpfile.h"
+#include "bmpwriter.h"
 
 #include <cstdlib>
 

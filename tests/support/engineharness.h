@@ -17,6 +17,18 @@ inline std::unique_ptr<GameEngine> openEngine(const ScratchDir& scratch, int pix
     return std::make_unique<GameEngine>();
 }
 
+// One frame as the main loop runs it, up to the picture being complete: the engine's
+// events, one update of the states unless paused, their draw. Presenting is left to the
+// caller, so a test may read the picture back first.
+template <class States>
+void updateAndDraw(GameEngine& engine, States& states) {
+    engine.handleEvents();
+    if (!engine.isPaused()) {
+        states.update(engine.getControls());
+    }
+    states.draw();
+}
+
 // Reads back a rectangle of the current render target as 0xAARRGGBB values, row by row.
 inline std::vector<std::uint32_t> readPixels(SDL_Renderer* renderer, SDL_Rect area) {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(area.w * area.h));
