@@ -86,15 +86,11 @@ bool hasLongNumber(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::workDir();
-    static bool written = false;
-    if (!written) {
-        fuzz::writeFile("levels.ini", kLevels);
-        fuzz::writeFile("fuzz.map", levelMap());
-        fuzz::writeFile("font.ini", kFont);
-        fuzz::writeFile("stageselect.ini", kStageSelect);
-        fuzz::writeFile("enemy.ini", kEnemy);
-        written = true;
-    }
+    fuzz::writeFilesOnce({{"levels.ini", kLevels},
+                          {"fuzz.map", levelMap()},
+                          {"font.ini", kFont},
+                          {"stageselect.ini", kStageSelect},
+                          {"enemy.ini", kEnemy}});
     const std::string input(reinterpret_cast<const char*>(data), size);
     const std::size_t split = input.find(kSeparator);
     const std::string character = input.substr(0, split);

@@ -67,6 +67,17 @@ void writeFile(const std::string& name, const std::string& text) {
     writeFile(name, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
+void writeFilesOnce(const std::vector<std::pair<std::string, std::string>>& files) {
+    static bool written = false;
+    if (written) {
+        return;
+    }
+    for (const auto& [name, text] : files) {
+        writeFile(name, text);
+    }
+    written = true;
+}
+
 void CheckingVideo::resetCounters() {
     m_copies = 0;
     m_loads = 0;

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/nullvideo.h"
@@ -27,6 +27,9 @@ void checkRefusal(const LoadError& error);
 const std::string& workDir();
 void writeFile(const std::string& name, const std::uint8_t* data, std::size_t size);
 void writeFile(const std::string& name, const std::string& text);
+// The files every input of a target shares: written at the first call only, since the
+// targets run millions of times.
+void writeFilesOnce(const std::vector<std::pair<std::string, std::string>>& files);
 
 // The null video service, checking every call: only live bitmaps may be drawn, drawn into
 // or unloaded, and their sizes may not be changed behind its back. With strict rectangles

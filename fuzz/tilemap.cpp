@@ -82,11 +82,7 @@ void exercise(Map& map, int mapWidth, int mapHeight) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::workDir();
-    static bool written = false;
-    if (!written) {
-        fuzz::writeFile("levels.ini", kLevels);
-        written = true;
-    }
+    fuzz::writeFilesOnce({{"levels.ini", kLevels}});
     fuzz::writeFile("fuzz.map", data, size);
 
     fuzz::CheckingVideo video;

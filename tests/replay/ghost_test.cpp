@@ -25,20 +25,6 @@
 
 namespace {
 
-// Runs in data/ while it lives, and puts the working directory back.
-class InData {
-  public:
-    InData() : m_previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(sourceDir() / "data");
-    }
-    ~InData() { std::filesystem::current_path(m_previous); }
-    InData(const InData&) = delete;
-    InData& operator=(const InData&) = delete;
-
-  private:
-    std::filesystem::path m_previous;
-};
-
 InputScript shippedScript(const std::string& name) {
     return InputScript::parseFile(
         (sourceDir() / "tests/replay/scripts" / (name + ".txt")).string());
@@ -159,7 +145,7 @@ int expectDrawnAtTrace(const std::vector<Drawn>& drawn, const std::vector<TraceR
 }  // namespace
 
 TEST(Ghost, DrawnWhereAReplayOfItsCharacterStandsInEveryFrame) {
-    InData inData;
+    InShippedData inData;
     for (const char* name : {"sablex-voltbot1-route", "corvane-voltbot1-pit"}) {
         SCOPED_TRACE(name);
         const InputScript script = shippedScript(name);
@@ -171,7 +157,7 @@ TEST(Ghost, DrawnWhereAReplayOfItsCharacterStandsInEveryFrame) {
 }
 
 TEST(Ghost, SameCharacterLiesExactlyUnderThePlayer) {
-    InData inData;
+    InShippedData inData;
     const InputScript script = shippedScript("sablex-voltbot1-enemy");
     const std::vector<Drawn> drawn = playWithGhost("Sablex", "voltbot1", "voltbot1", script);
     int compared = 0;
@@ -190,7 +176,7 @@ TEST(Ghost, SameCharacterLiesExactlyUnderThePlayer) {
 }
 
 TEST(Ghost, GoesWithItsLevelAndKeepsTheRealRunUnchanged) {
-    InData inData;
+    InShippedData inData;
     const InputScript script = shippedScript("sablex-voltbot1-jumps");
     NullVideo video;
     ScopedVideo installed(&video);
@@ -212,7 +198,7 @@ TEST(Ghost, GoesWithItsLevelAndKeepsTheRealRunUnchanged) {
 // stands, seen through the real camera, which follows another run of another character;
 // after the script's end it goes on with nothing held. Other levels have no ghost.
 TEST(GhostPlay, DrawnWhereAReplayOfTheRecordedRunStandsInEveryFrame) {
-    InData inData;
+    InShippedData inData;
     for (const char* level : {"sablex", "corvane"}) {
         SCOPED_TRACE(level);
         const std::string name = std::string(level) + "-voltbot2-route";
@@ -243,7 +229,7 @@ TEST(GhostPlay, DrawnWhereAReplayOfTheRecordedRunStandsInEveryFrame) {
 // A recorded run is raced only on the data it was recorded on: anything else is refused
 // with one line naming the script and what is wrong.
 TEST(GhostPlay, RefusesAScriptThatDoesNotFitTheData) {
-    InData inData;
+    InShippedData inData;
     const std::string good = datachecksum::compute("Corvane", "voltbot2");
     const struct {
         std::string header;

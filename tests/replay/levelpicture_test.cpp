@@ -41,18 +41,6 @@ std::uint32_t at(const SDL_Surface& surface, int x, int y) {
         surface.pixels)[static_cast<std::size_t>(y) * (surface.pitch / 4) + x];
 }
 
-// Runs in data/ while it lives, and puts the working directory back.
-class InData {
-  public:
-    InData() : m_previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(sourceDir() / "data");
-    }
-    ~InData() { std::filesystem::current_path(m_previous); }
-
-  private:
-    std::filesystem::path m_previous;
-};
-
 }  // namespace
 
 TEST(LevelPicture, MapOnlyPictureIsTheLevelAsTheGameDrawsEachScreen) {
@@ -67,7 +55,7 @@ TEST(LevelPicture, MapOnlyPictureIsTheLevelAsTheGameDrawsEachScreen) {
         const Surface picture = loadArgb(out);
         ASSERT_TRUE(picture) << IMG_GetError();
 
-        InData inData;
+        InShippedData inData;
         GameEngine engine(1);
         const ScopedVideo installed(&engine);
         {

@@ -504,20 +504,6 @@ std::vector<std::string> replayRecording(const std::string& path) {
     return rows;
 }
 
-// The game reads its data from the working folder.
-class InDataFolder {
-  public:
-    InDataFolder() : m_previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(sourceDir() / "data");
-    }
-    ~InDataFolder() { std::filesystem::current_path(m_previous); }
-    InDataFolder(const InDataFolder&) = delete;
-    InDataFolder& operator=(const InDataFolder&) = delete;
-
-  private:
-    std::filesystem::path m_previous;
-};
-
 class RecordingReplaysExactly : public ::testing::TestWithParam<int> {};
 
 }  // namespace
@@ -526,7 +512,7 @@ TEST_P(RecordingReplaysExactly, RandomStreamsOnTheShippedLevels) {
     const int shard = GetParam();
     const ScratchDir scratch;
     const std::filesystem::path folder = scratch.path();
-    const InDataFolder data;
+    const InShippedData data;
     Coverage coverage;
     const int streams = streamsPerShard();
     for (int stream = 0; stream < streams; ++stream) {
@@ -583,7 +569,7 @@ INSTANTIATE_TEST_SUITE_P(Shards, RecordingReplaysExactly, ::testing::Range(0, kS
 // does not leave), the same picture.
 TEST(WatchingARecording, PlaysTheLiveRunAndPausesOnItsLastFrame) {
     const ScratchDir scratch;
-    const InDataFolder data;
+    const InShippedData data;
     Coverage coverage;
     const GameRun live = playLive(7, kBases[0], Start::kFirstFrame, scratch.path(), coverage);
 
@@ -618,7 +604,7 @@ TEST(WatchingARecording, PlaysTheLiveRunAndPausesOnItsLastFrame) {
 // key already held on the keyboard when it takes over.
 TEST(WatchingARecording, TakingOverRecordsTheScriptThenTheKeyboard) {
     const ScratchDir scratch;
-    const InDataFolder data;
+    const InShippedData data;
     Coverage coverage;
     const GameRun live = playLive(11, kBases[1], Start::kFirstFrame, scratch.path(), coverage);
     constexpr int kTakeOver = 200;
@@ -669,7 +655,7 @@ TEST(WatchingARecording, TakingOverRecordsTheScriptThenTheKeyboard) {
 // it, and the next F9 goes to a new numbered file beside it.
 TEST(RecordingKey, RestartsTheLevelAndNumbersEachNewFile) {
     const ScratchDir scratch;
-    const InDataFolder data;
+    const InShippedData data;
     const InputScript level = baseScript("corvane-voltbot2-jumps");
     RunSetup setup;
     setup.options.startFolder = scratch.path();
@@ -711,7 +697,7 @@ TEST(RecordingKey, RestartsTheLevelAndNumbersEachNewFile) {
 // A slot file that does not belong to the script is refused, saying why.
 TEST(ResumingFromASlot, PlaysTheRecordingOnFromTheSlotsUpdate) {
     const ScratchDir scratch;
-    const InDataFolder data;
+    const InShippedData data;
     const InputScript script = baseScript(kBases[0].script);
     Coverage coverage;
     RandomPlayer player(5, script, false, Start::kFirstFrame, false, coverage);

@@ -45,6 +45,15 @@ void ScratchDir::copyShippedData(const std::string& into) const {
     }
 }
 
+InShippedData::InShippedData() : m_previous(fs::current_path()) {
+    fs::current_path(sourceDir() / "data");
+}
+
+InShippedData::~InShippedData() {
+    std::error_code ignored;
+    fs::current_path(m_previous, ignored);
+}
+
 fs::path sourceDir() {
     return fs::path(KESTRELIX_SOURCE_DIR);
 }

@@ -27,5 +27,18 @@ class ScratchDir {
     std::filesystem::path m_previous;
 };
 
+// Makes the shipped data/ itself the working directory while it lives, and puts the previous
+// one back, for tests that only read it.
+class InShippedData {
+  public:
+    InShippedData();
+    ~InShippedData();
+    InShippedData(const InShippedData&) = delete;
+    InShippedData& operator=(const InShippedData&) = delete;
+
+  private:
+    std::filesystem::path m_previous;
+};
+
 // The project's source directory, for tests that read the shipped data.
 std::filesystem::path sourceDir();
