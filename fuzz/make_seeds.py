@@ -31,8 +31,9 @@ def data_files(suffix):
 
 
 def text_files():
-    """The INI files of data/, whatever their names (character files have no suffix)."""
-    return [f for f in data_files("") if not f.endswith((".bmp", ".map"))]
+    """The INI files of data/, whatever their names (character files have no suffix).
+    Pictures, maps and sounds are binary."""
+    return [f for f in data_files("") if not f.endswith((".bmp", ".map", ".wav"))]
 
 
 def read_data(name):
