@@ -16,7 +16,7 @@
 #include "engine/framepacer.h"
 #include "engine/gameengine.h"
 #include "engine/mixeraudio.h"
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "scratchdir.h"
 #include "sdlkeys.h"
 #include "states/gamestatemanager.h"
@@ -125,12 +125,6 @@ class TimedAudio : public AudioService {
     AudioService& m_audio;
 };
 
-void copyShippedData(const ScratchDir& scratch) {
-    for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
-        fs::copy_file(entry.path(), scratch.path() / entry.path().filename());
-    }
-}
-
 class ScopedAudioDriver {
   public:
     explicit ScopedAudioDriver(const char* driver) { setenv("SDL_AUDIODRIVER", driver, 1); }
@@ -141,7 +135,7 @@ class ScopedAudioDriver {
 
 TEST(Sound, JumpIsHeardNearItsFrameAndNothingWhereNothingHappens) {
     ScratchDir scratch;
-    copyShippedData(scratch);
+    scratch.copyShippedData();
     scratch.write(
         "settings.ini",
         "[Video]\npixelMultiplier = 1\n[Audio]\nmaster = 100\neffects = 100\nmusic = 0\n");
@@ -162,7 +156,7 @@ TEST(Sound, JumpIsHeardNearItsFrameAndNothingWhereNothingHappens) {
     int jumpFrame = -1;
     {
         auto engine = std::make_unique<GameEngine>();
-        ServiceLocator::provideVideoService(engine.get());
+        const ScopedVideo provided(engine.get());
         {
             auto mixer = std::make_unique<MixerAudio>(false);
             ASSERT_TRUE(mixer->isOpen());
@@ -205,7 +199,6 @@ TEST(Sound, JumpIsHeardNearItsFrameAndNothingWhereNothingHappens) {
             mutedJump = audio.sampleOf(SoundEffect::kJump, 1);
             jumpFrame = audio.frameOf(SoundEffect::kJump);
             manager.reset();
-            ServiceLocator::provideVideoService(nullptr);
             Mix_SetPostMix(nullptr, nullptr);
         }
     }
@@ -252,12 +245,12 @@ TEST(Sound, GameStartsAndPlaysSilentlyWithoutADevice) {
     for (const char* name : {"dummy", "none"}) {
         SCOPED_TRACE(name);
         ScratchDir scratch;
-        copyShippedData(scratch);
+        scratch.copyShippedData();
         ScopedAudioDriver driver(name);
         testing::internal::CaptureStderr();
         {
             GameEngine engine(1);
-            ServiceLocator::provideVideoService(&engine);
+            const ScopedVideo provided(&engine);
             MixerAudio mixer(false);
             EXPECT_EQ(mixer.isOpen(), std::string(name) == "dummy");
             {
@@ -275,7 +268,6 @@ TEST(Sound, GameStartsAndPlaysSilentlyWithoutADevice) {
                     observer.afterFrame(manager, true, false);
                 }
             }
-            ServiceLocator::provideVideoService(nullptr);
         }
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     }

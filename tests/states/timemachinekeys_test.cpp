@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "engine/gameengine.h"
-#include "engine/servicelocator.h"
+#include "engine/scopedvideo.h"
 #include "engine/timemachinekeys.h"
 #include "engineharness.h"
 #include "scratchdir.h"
@@ -38,13 +38,10 @@ class Game {
   public:
     explicit Game(const std::string& level = "Sablex", const std::string& character = "voltbot1",
                   const std::string& bindings = "") {
-        for (const auto& entry : fs::directory_iterator(sourceDir() / "data")) {
-            scratch.copyFromSource("data/" + entry.path().filename().string(),
-                                   entry.path().filename().string());
-        }
+        scratch.copyShippedData();
         scratch.write("settings.ini", "[Video]\npixelMultiplier=1\n" + bindings);
         engine = std::make_unique<GameEngine>();
-        ServiceLocator::provideVideoService(engine.get());
+        provided = std::make_unique<ScopedVideo>(engine.get());
         manager = std::make_unique<GameStateManager>();
         machine = std::make_unique<TimeMachine>(*manager);
         keys = std::make_unique<TimeMachineKeys>(*machine, *engine);
@@ -58,7 +55,7 @@ class Game {
         keys.reset();
         machine.reset();
         manager.reset();
-        ServiceLocator::provideVideoService(nullptr);
+        provided.reset();
     }
 
     TraceRow frame() {
@@ -76,6 +73,7 @@ class Game {
 
     ScratchDir scratch;
     std::unique_ptr<GameEngine> engine;
+    std::unique_ptr<ScopedVideo> provided;
     std::unique_ptr<GameStateManager> manager;
     std::unique_ptr<TimeMachine> machine;
     std::unique_ptr<TimeMachineKeys> keys;
