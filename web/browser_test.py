@@ -17,6 +17,7 @@ and prints the frame rate and the update and draw time per frame that the game r
 
 import argparse
 import base64
+import contextlib
 import http.client
 import json
 import os
@@ -310,6 +311,13 @@ def frame_rate(console, seconds):
             "work_us": (last[3] - first[3]) / frames}
 
 
+def rate_text(rate):
+    return "" if rate is None else (
+        f"{rate['frames']} frames in {rate['ms']} ms = {rate['fps']:.2f} fps "
+        f"(browser clock {rate['browser_fps']:.2f} fps), update + draw "
+        f"{rate['work_us']:.0f} µs per frame")
+
+
 def serve(page):
     """A static file server for the page on a free port of 127.0.0.1: (process, port)."""
     with socket.socket() as probe:
@@ -321,25 +329,16 @@ def serve(page):
     return server, port
 
 
-def measure(arguments, checks):
-    server, port = serve(arguments.page)
+@contextlib.contextmanager
+def browser_on(page):
+    """A headless browser with a fresh profile and a server of the page, as (browser, the
+    page's address); both are stopped and the profile removed however the block ends."""
+    server, port = serve(page)
     profile = tempfile.mkdtemp(prefix="kestrelix-chromium-")
     browser = None
     try:
         browser = Browser(profile)
-        browser.navigate(f"http://127.0.0.1:{port}/kestrelix.html?level=Sablex&frame-rate")
-        if wait_for_picture(browser, checks, "the level is shown") is None:
-            return
-        # Past the ready phase and the level's first (loading) frame.
-        browser.pump(4.0)
-        browser.console.clear()
-        browser.pump(arguments.measure + 1.5)
-        rate = frame_rate(browser.console, arguments.measure)
-        checks.check("the game reports its frames", rate is not None,
-                     "" if rate is None else
-                     f"{rate['frames']} frames in {rate['ms']} ms = {rate['fps']:.2f} fps "
-                     f"(browser clock {rate['browser_fps']:.2f} fps), update + draw "
-                     f"{rate['work_us']:.0f} µs per frame")
+        yield browser, f"http://127.0.0.1:{port}/kestrelix.html"
     finally:
         if browser is not None:
             browser.close()
@@ -348,31 +347,40 @@ def measure(arguments, checks):
         shutil.rmtree(profile, ignore_errors=True)
 
 
-def run(arguments, checks):
-    scratch = tempfile.mkdtemp(prefix="kestrelix-web-")
-    replay = Replay(arguments.replay, arguments.data, scratch)
-    menu = replay.menu()
-    standing = replay.level_frames("Sablex", "voltbot1", [STANDING_FRAME, STANDING_FRAME + 60])
-    checks.check("desktop reference stands still", standing[STANDING_FRAME] ==
-                 standing[STANDING_FRAME + 60])
-    running = replay.level_frames("Sablex", "voltbot1",
-                                  range(STANDING_FRAME + 1, STANDING_FRAME + HELD_FRAMES + 1),
-                                  right_from=STANDING_FRAME + 1)
-    # The page's clock decides which frame the picture is taken at: any frame from the
-    # arrival on will do, as long as it is one the desktop game shows too.
-    corvane = replay.level_frames("Corvane", "voltbot2",
-                                  range(STANDING_FRAME - 40, STANDING_FRAME + 100))
-    played = os.path.join(scratch, RECORDING)
-    with open(played, "w") as f:
-        f.write(PLAYED_SCRIPT)
-    played_end = replay.picture(["--script", played, "--frame", str(PLAYED_FRAMES)], "played")
+def measure(arguments, checks):
+    with browser_on(arguments.page) as (browser, base):
+        browser.navigate(base + "?level=Sablex&frame-rate")
+        if wait_for_picture(browser, checks, "the level is shown") is None:
+            return
+        # Past the ready phase and the level's first (loading) frame.
+        browser.pump(4.0)
+        browser.console.clear()
+        browser.pump(arguments.measure + 1.5)
+        rate = frame_rate(browser.console, arguments.measure)
+        checks.check("the game reports its frames", rate is not None, rate_text(rate))
 
-    server, port = serve(arguments.page)
-    profile = tempfile.mkdtemp(prefix="kestrelix-chromium-")
-    browser = None
-    try:
-        browser = Browser(profile)
-        base = f"http://127.0.0.1:{port}/kestrelix.html"
+
+def run(arguments, checks):
+    # The desktop's pictures to compare with, made before the browser starts.
+    with tempfile.TemporaryDirectory(prefix="kestrelix-web-") as scratch:
+        replay = Replay(arguments.replay, arguments.data, scratch)
+        menu = replay.menu()
+        standing = replay.level_frames("Sablex", "voltbot1", [STANDING_FRAME, STANDING_FRAME + 60])
+        checks.check("desktop reference stands still", standing[STANDING_FRAME] ==
+                     standing[STANDING_FRAME + 60])
+        running = replay.level_frames("Sablex", "voltbot1",
+                                      range(STANDING_FRAME + 1, STANDING_FRAME + HELD_FRAMES + 1),
+                                      right_from=STANDING_FRAME + 1)
+        # The page's clock decides which frame the picture is taken at: any frame from the
+        # arrival on will do, as long as it is one the desktop game shows too.
+        corvane = replay.level_frames("Corvane", "voltbot2",
+                                      range(STANDING_FRAME - 40, STANDING_FRAME + 100))
+        played = os.path.join(scratch, RECORDING)
+        with open(played, "w") as f:
+            f.write(PLAYED_SCRIPT)
+        played_end = replay.picture(["--script", played, "--frame", str(PLAYED_FRAMES)], "played")
+
+    with browser_on(arguments.page) as (browser, base):
         browser.navigate(base + "?frame-rate&verbose")
         shown = wait_for_picture(browser, checks, "menu is shown")
         if shown is None:
@@ -443,10 +451,7 @@ def run(arguments, checks):
         browser.pump(max(0.0, 10.5))
         rate = frame_rate(browser.console, 10)
         checks.check("the game reports its frames", rate is not None and rate["frames"] > 0,
-                     "" if rate is None else
-                     f"{rate['frames']} frames in {rate['ms']} ms = {rate['fps']:.2f} fps "
-                     f"(browser clock {rate['browser_fps']:.2f} fps), update + draw "
-                     f"{rate['work_us']:.0f} µs per frame")
+                     rate_text(rate))
 
         browser.navigate(base + "?level=Corvane&character=voltbot2")
         if wait_for_picture(browser, checks, "level chosen by the address") is not None:
@@ -466,14 +471,18 @@ def run(arguments, checks):
 
         # A recording given by its address is watched to its end, where the game stops on
         # the desktop's picture of its last frame.
-        with open(os.path.join(arguments.page, RECORDING), "w") as f:
+        served = os.path.join(arguments.page, RECORDING)
+        with open(served, "w") as f:
             f.write(PLAYED_SCRIPT)
-        browser.navigate(base + "?play=" + RECORDING)
-        end = time.time() + 30
-        shown = None
-        while time.time() < end and shown != played_end:
-            browser.pump(0.5)
-            _, shown, _ = browser.picture()
+        try:
+            browser.navigate(base + "?play=" + RECORDING)
+            end = time.time() + 30
+            shown = None
+            while time.time() < end and shown != played_end:
+                browser.pump(0.5)
+                _, shown, _ = browser.picture()
+        finally:
+            os.remove(served)
         checks.check("?play=URL watches the recording to its last frame", shown == played_end,
                      "no picture" if shown is None else
                      f"{differing_pixels(shown, played_end)} pixels differ")
@@ -483,15 +492,6 @@ def run(arguments, checks):
         status = browser.evaluate("document.getElementById('status').textContent")
         checks.check("a recording that cannot be fetched is reported on the page",
                      status.startswith("kestrelix: missing.txt: 404"), repr(status))
-    finally:
-        if browser is not None:
-            browser.close()
-        server.terminate()
-        server.wait()
-        shutil.rmtree(profile, ignore_errors=True)
-        shutil.rmtree(scratch, ignore_errors=True)
-        if os.path.exists(os.path.join(arguments.page, RECORDING)):
-            os.remove(os.path.join(arguments.page, RECORDING))
 
 
 def main():
